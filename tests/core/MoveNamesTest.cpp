@@ -1,0 +1,115 @@
+#include "text/MoveNames.h"
+#include "RomBuilder.h"
+#include "rom/RomAccess.h"
+
+#include <gtest/gtest.h>
+
+namespace zarnith {
+namespace {
+
+using testing::Bytes;
+using testing::Encode;
+using testing::RomImage;
+using testing::TempDir;
+
+const GameInfo& Ruby = SupportedGames[0];
+
+Bytes Concat(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// Reads the names of an image whose name list at Ruby's offset starts with list.
+MoveNameList ReadNames(const Bytes& list, std::size_t extra = 0x4000)
+{
+    TempDir dir;
+    RomImage image = RomImage(Ruby.MoveNamesOffset + extra).Header(Ruby.Code, Ruby.Revision);
+    image.Put(Ruby.MoveNamesOffset, list);
+    RomAccess rom;
+    EXPECT_EQ(rom.OpenRom(image.WriteTo(dir, "names.gba")), OpenError::None);
+    EXPECT_NE(rom.IdentifyGame(), nullptr);
+    MoveNameList names;
+    EXPECT_TRUE(ReadMoveNames(rom, names));
+    return names;
+}
+
+TEST(ReadMoveNames, SyntheticImageGivesEveryName)
+{
+    TempDir dir;
+    RomAccess rom;
+    ASSERT_EQ(rom.OpenRom(RomImage::For(SupportedGames[4]).WriteTo(dir, "lg.gba")), OpenError::None);
+    ASSERT_NE(rom.IdentifyGame(), nullptr);
+    MoveNameList names;
+    ASSERT_TRUE(ReadMoveNames(rom, names));
+    for (int id = 1; id <= MoveCount; ++id)
+        EXPECT_EQ(names[id - 1], testing::SyntheticName(id));
+}
+
+TEST(ReadMoveNames, PaddingSpacesAndTerminators)
+{
+    Bytes roar = { 0xCC, 0xC9, 0xBB, 0xCC };
+    MoveNameList names = ReadNames(Concat({
+        { 0x00, 0x00 },
+        roar,
+        { 0xFF }, // leading padding is skipped
+        roar,
+        { 0x00, 0xFF }, // a zero inside a name is a trailing space
+        { 0x00, 0x00, 0xFF }, // only padding, then an empty name
+        { 0x00 },
+        Encode("A B"),
+        { 0xFF }, // zero before the name is padding, inside it a space
+        { 0xFF }, // an empty name right after a terminator
+        { 0x40, 0xFE, 0xFF },
+    }));
+    EXPECT_EQ(names[0], "ROAR");
+    EXPECT_EQ(names[1], "ROAR ");
+    EXPECT_EQ(names[2], "");
+    EXPECT_EQ(names[3], "A B");
+    EXPECT_EQ(names[4], "");
+    EXPECT_EQ(names[5], "?\\n");
+    EXPECT_EQ(names[6], "");
+}
+
+TEST(ReadMoveNames, StopsAfterTheLastNameAndEmptiesNamesPastTheEndOfFile)
+{
+    Bytes list;
+    for (int i = 0; i < MoveCount; ++i)
+        list.push_back(0xFF);
+    list.push_back(0xBB);
+    TempDir dir;
+    RomImage image = RomImage(0).Header(Ruby.Code, Ruby.Revision).Put(Ruby.MoveNamesOffset, list);
+    RomAccess rom;
+    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "exact.gba")), OpenError::None);
+    ASSERT_NE(rom.IdentifyGame(), nullptr);
+    MoveNameList names;
+    names.fill("old");
+    ASSERT_TRUE(ReadMoveNames(rom, names));
+    EXPECT_EQ(names[MoveCount - 1], "");
+    EXPECT_FALSE(rom.File().Failed()) << "read past the last terminator";
+
+    // An image cut after two names leaves the rest empty.
+    MoveNameList cut = ReadNames(Concat({ Encode("AB"), { 0xFF }, Encode("C") }), 3);
+    EXPECT_EQ(cut[0], "AB");
+    EXPECT_EQ(cut[1], "C");
+    for (int i = 2; i < MoveCount; ++i)
+        ASSERT_EQ(cut[i], "") << i;
+}
+
+TEST(ReadMoveNames, RefusesAnImageThatIsNotIdentified)
+{
+    TempDir dir;
+    RomAccess rom;
+    ASSERT_EQ(rom.OpenRom(RomImage(0x200).Header("ZZZZ", 0).WriteTo(dir, "x.gba")), OpenError::None);
+    EXPECT_EQ(rom.IdentifyGame(), nullptr);
+    MoveNameList names;
+    names.fill("kept");
+    EXPECT_FALSE(ReadMoveNames(rom, names));
+    EXPECT_EQ(names[0], "kept");
+    EXPECT_LE(rom.File().BytesRead(), 5u);
+}
+
+} // namespace
+} // namespace zarnith
