@@ -1,0 +1,99 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace zarnith;
+
+// Drives the real message box: a zero-delay timer inspects and answers it once it is shown, and a
+// watchdog closes any modal window left open so that no test can block.
+class DialogsTest : public QObject
+{
+    Q_OBJECT
+
+    struct Seen
+    {
+        bool Found = false;
+        QMessageBox::Icon Icon = QMessageBox::Information;
+        QString Title;
+        QString Text;
+        QStringList Buttons;
+        QString Default;
+        QString Escape;
+    };
+
+    static QString Label(QAbstractButton* button) { return button == nullptr ? QString() : button->text().remove('&'); }
+
+    // Shows a box with flags, records what it looks like, and answers it with key.
+    static std::pair<int, Seen> Show(unsigned flags, Qt::Key key)
+    {
+        Seen seen;
+        std::function<void()> answer = [&seen, key, &answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            seen.Found = true;
+            seen.Icon = box->icon();
+            seen.Title = box->windowTitle();
+            seen.Text = box->text();
+            for (QAbstractButton* button : box->buttons())
+                seen.Buttons << Label(button);
+            seen.Default = Label(box->defaultButton());
+            seen.Escape = Label(box->escapeButton());
+            QTest::keyClick(box, key);
+        };
+        QTimer::singleShot(0, answer);
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        watchdog.start(5000);
+        QtDialogs dialogs;
+        int result = dialogs.MessageBox(nullptr, "Question & <b>text</b>", "Caption", flags);
+        return { result, seen };
+    }
+
+private slots:
+    void yesNoWithSecondDefaultAnswersNoToEnterAndEscape()
+    {
+        auto [enter, seen] = Show(MbYesNo | MbDefButton2, Qt::Key_Return);
+        QVERIFY(seen.Found);
+        QCOMPARE(enter, IdNo);
+        QCOMPARE(seen.Icon, QMessageBox::NoIcon);
+        QCOMPARE(seen.Title, QString("Caption"));
+        QCOMPARE(seen.Text, QString("Question & <b>text</b>"));
+        QCOMPARE(seen.Buttons.size(), 2);
+        QCOMPARE(seen.Default, QString("No"));
+        QCOMPARE(seen.Escape, QString("No"));
+        QCOMPARE(Show(MbYesNo | MbDefButton2, Qt::Key_Escape).first, IdNo);
+    }
+
+    void yesNoDefaultsToYes()
+    {
+        auto [enter, seen] = Show(MbYesNo, Qt::Key_Return);
+        QCOMPARE(enter, IdYes);
+        QCOMPARE(seen.Default, QString("Yes"));
+        QCOMPARE(Show(MbYesNo, Qt::Key_Escape).first, IdNo);
+    }
+
+    void okBoxHasOneButton()
+    {
+        auto [result, seen] = Show(MbOk, Qt::Key_Escape);
+        QVERIFY(seen.Found);
+        QCOMPARE(result, IdOk);
+        QCOMPARE(seen.Buttons, QStringList { "OK" });
+        QCOMPARE(seen.Icon, QMessageBox::NoIcon);
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Dialogs.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace zarnith::testing {
+
+// Answers the window's dialogs from a script and records what was shown.
+class FakeDialogs final : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString Text;
+        QString Caption;
+        unsigned Flags;
+    };
+
+    std::deque<int> Answers; // for Yes/No boxes, in order
+    std::deque<std::optional<QString>> Files; // for the file dialog, in order
+    std::vector<Shown> Messages;
+    int FileDialogs = 0;
+    int Unscripted = 0; // dialogs shown with no answer left
+
+    int MessageBox(QWidget*, const QString& text, const QString& caption, unsigned flags) override
+    {
+        Messages.push_back({ text, caption, flags });
+        if ((flags & MbYesNo) != MbYesNo)
+            return IdOk;
+        if (Answers.empty()) {
+            ++Unscripted;
+            return IdNo;
+        }
+        int answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+
+    std::optional<QString> GetOpenFileName(QWidget*) override
+    {
+        ++FileDialogs;
+        if (Files.empty()) {
+            ++Unscripted;
+            return std::nullopt;
+        }
+        std::optional<QString> file = Files.front();
+        Files.pop_front();
+        return file;
+    }
+};
+
+} // namespace zarnith::testing

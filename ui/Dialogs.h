@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace zarnith {
+
+// Message-box flags and results, with the values the window's callers use.
+inline constexpr unsigned MbOk = 0x0;
+inline constexpr unsigned MbYesNo = 0x4;
+inline constexpr unsigned MbDefButton2 = 0x100;
+inline constexpr int IdOk = 1;
+inline constexpr int IdYes = 6;
+inline constexpr int IdNo = 7;
+
+// The file-dialog filter: ROM images, or any file.
+inline constexpr const char* RomFileFilter = "Gameboy Advance Rom (*.gba);;Any File (*)";
+
+// The modal dialogs the window uses, behind an interface so tests can answer them.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // Shows text with a caption and no icon; flags choose OK or Yes/No and the default button.
+    // Returns IdOk, IdYes or IdNo.
+    virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) = 0;
+    // Asks for a file to open; nothing when the user cancels.
+    virtual std::optional<QString> GetOpenFileName(QWidget* parent) = 0;
+};
+
+class QtDialogs final : public Dialogs
+{
+public:
+    int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) override;
+    std::optional<QString> GetOpenFileName(QWidget* parent) override;
+};
+
+} // namespace zarnith

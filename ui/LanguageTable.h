@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace zarnith {
+
+inline constexpr int LanguageRowCount = 33;
+inline constexpr int English = 0;
+inline constexpr int French = 1;
+
+// Every caption and message, row by row, English then French: row r of language l is at
+// r * 2 + l.
+using LanguageStrings = std::array<QString, LanguageRowCount * 2>;
+
+// Row numbers, fixed: the window reads them directly.
+namespace Row {
+inline constexpr int File = 0;
+inline constexpr int Exit = 1;
+inline constexpr int Open = 2;
+inline constexpr int Close = 3;
+inline constexpr int Save = 4;
+inline constexpr int Options = 5;
+inline constexpr int Language = 6;
+inline constexpr int Help = 7;
+inline constexpr int About = 8;
+inline constexpr int VersionsCompatible = 9;
+inline constexpr int AboutCaption = 10;
+inline constexpr int VersionsCaption = 11;
+inline constexpr int AboutText = 12;
+inline constexpr int VersionsText = 13;
+inline constexpr int ChangeMove = 14;
+inline constexpr int InsertMove = 15;
+inline constexpr int DeleteMove = 16;
+inline constexpr int SaveFailed = 17;
+inline constexpr int OpenFailed = 18;
+inline constexpr int AlreadyOpen = 19;
+inline constexpr int NotSupported = 20;
+inline constexpr int Saved = 21;
+inline constexpr int RepairQuestion = 22;
+inline constexpr int ReasonMissing = 23;
+inline constexpr int ReasonPermission = 24;
+inline constexpr int ReasonNotRegularFile = 25;
+inline constexpr int ReasonOther = 26;
+inline constexpr int RepairFailed = 27;
+inline constexpr int Attention = 28;
+inline constexpr int Warning = 29;
+inline constexpr int ErrorCaption = 30;
+inline constexpr int UnexpectedError = 31;
+} // namespace Row
+
+// The project's home page, quoted in the About text.
+QString HomePage();
+
+void InitLanguageTable(LanguageStrings& table);
+
+} // namespace zarnith
