@@ -23,7 +23,7 @@ public:
     };
 
     std::deque<int> Answers; // for Yes/No boxes, in order
-    std::deque<std::optional<QString>> Files; // for the file dialog, in order
+    std::deque<QString> Files; // for the file dialog, in order; an empty name cancels
     std::vector<Shown> Messages;
     int FileDialogs = 0;
     int Unscripted = 0; // dialogs shown with no answer left
@@ -49,8 +49,10 @@ public:
             ++Unscripted;
             return std::nullopt;
         }
-        std::optional<QString> file = Files.front();
+        QString file = Files.front();
         Files.pop_front();
+        if (file.isEmpty())
+            return std::nullopt;
         return file;
     }
 };

@@ -228,7 +228,7 @@ private slots:
 
         // Yes, then cancel: the first ROM stays open with its edit.
         dialogs->Answers.push_back(IdYes);
-        dialogs->Files.push_back(std::nullopt);
+        dialogs->Files.push_back(QString());
         form->Open1->trigger();
         QCOMPARE(dialogs->FileDialogs, 2);
         QVERIFY(form->Rom().IsRomOpen());
