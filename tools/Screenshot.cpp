@@ -11,7 +11,8 @@
 
 namespace {
 
-class ScriptedDialogs final : public zarnith::Dialogs {
+class ScriptedDialogs final : public zarnith::Dialogs
+{
 public:
     explicit ScriptedDialogs(QString path)
         : m_path(std::move(path))

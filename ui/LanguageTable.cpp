@@ -86,6 +86,11 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::Attention, "Attention", "Attention");
     set(Row::Warning, "Warning", "Alerte");
     set(Row::ErrorCaption, "Error", "Erreur");
+    set(Row::EndedEarly,
+        "The file ends before its sound-move table does: it is shorter than a rom of this game. What could be "
+        "read is shown, but the file cannot be saved.",
+        "La rom se termine avant sa table des attaques sonores : elle est plus courte qu'une rom de ce jeu. Ce qui "
+        "a pu être lu est affiché, mais la rom ne peut pas être sauvegardée.");
     set(Row::UnexpectedError, "An unexpected error occurred: %1", "Une erreur inattendue s'est produite : %1");
 }
 

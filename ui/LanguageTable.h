@@ -48,6 +48,7 @@ inline constexpr int Attention = 28;
 inline constexpr int Warning = 29;
 inline constexpr int ErrorCaption = 30;
 inline constexpr int UnexpectedError = 31;
+inline constexpr int EndedEarly = 32;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

@@ -257,6 +257,8 @@ void TForm1::Open1Click()
         [this](int, std::uint16_t) { return Message(Row::RepairQuestion, Row::Attention, MbYesNo) != IdNo; });
     if (loaded.RepairsFailed > 0)
         Message(Row::RepairFailed, Row::Attention, MbOk);
+    if (loaded.EndedEarly)
+        Message(Row::EndedEarly, Row::Attention, MbOk);
     FillListBox();
 }
 

@@ -73,6 +73,16 @@ long long FileSize(std::FILE* file)
     return info.st_size;
 }
 
+bool IsFileAtPath(std::FILE*, const std::string& path)
+{
+    // Windows keeps an open file from being renamed or deleted unless it was opened to allow
+    // that, which the C library does not do; a path that still exists is the same file.
+    struct _stat64 info
+    {
+    };
+    return _stat64(path.c_str(), &info) == 0;
+}
+
 #else
 
 OpenError OpenRegularFile(const std::string& path, std::FILE** file)
@@ -120,6 +130,18 @@ long long FileSize(std::FILE* file)
     if (::fstat(::fileno(file), &info) != 0)
         return -1;
     return static_cast<long long>(info.st_size);
+}
+
+bool IsFileAtPath(std::FILE* file, const std::string& path)
+{
+    struct stat opened
+    {
+    };
+    struct stat named
+    {
+    };
+    return ::fstat(::fileno(file), &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev
+        && opened.st_ino == named.st_ino;
 }
 
 #endif

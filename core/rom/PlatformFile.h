@@ -25,4 +25,8 @@ bool SyncFile(std::FILE* file);
 // Size of the file behind an open stream, or -1 when it cannot be told.
 long long FileSize(std::FILE* file);
 
+// Whether path still names the file behind the stream (it was not renamed, replaced or removed
+// since it was opened).
+bool IsFileAtPath(std::FILE* file, const std::string& path);
+
 } // namespace zarnith

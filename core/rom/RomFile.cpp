@@ -17,6 +17,8 @@ OpenError RomFile::Open(const std::string& path)
     if (error != OpenError::None) {
         m_file = nullptr;
         m_failed = true;
+    } else {
+        m_path = path;
     }
     return error;
 }
@@ -121,6 +123,11 @@ bool RomFile::Sync()
 long long RomFile::Size() const
 {
     return m_file == nullptr ? -1 : FileSize(m_file);
+}
+
+bool RomFile::StillAtPath() const
+{
+    return m_file != nullptr && IsFileAtPath(m_file, m_path);
 }
 
 } // namespace zarnith

@@ -45,6 +45,8 @@ public:
     bool Sync();
     // Current size of the open file, or -1.
     long long Size() const;
+    // Whether the path it was opened from still names the open file.
+    bool StillAtPath() const;
 
     // Bytes handed out by ReadByte since the last Open (diagnostics and tests).
     std::uint64_t BytesRead() const { return m_bytesRead; }
@@ -56,6 +58,7 @@ private:
     void SwitchTo(LastAccess access);
 
     std::FILE* m_file = nullptr;
+    std::string m_path;
     bool m_failed = true;
     LastAccess m_last = LastAccess::None;
     std::uint64_t m_bytesRead = 0;

@@ -60,6 +60,7 @@ LoadResult LoadSoundMoves(
     }
     if (table.Count < SoundMoveCount)
         table.Entries[table.Count] = SoundMoveEntry {};
+    result.EndedEarly = file.Failed();
     return result;
 }
 
@@ -78,8 +79,9 @@ bool SaveSoundMoves(RomAccess& rom, const SoundMoveTable& table)
     if (rom.Game() == nullptr || file.Failed() || table.Count < 0 || table.Count > SoundMoveCount)
         return false;
     const std::uint32_t start = rom.SoundMovesOffset();
-    // Writing past the end would grow a file that was cut short since it was opened.
-    if (file.Size() < static_cast<long long>(start) + 2 * table.Count)
+    // Writing past the end would grow a file that was cut short since it was opened, and
+    // writing to a file that was replaced would save into one the user can no longer see.
+    if (file.Size() < static_cast<long long>(start) + 2 * table.Count || !file.StillAtPath())
         return false;
     file.SeekPut(start);
     for (int i = 0; i < table.Count; ++i) {

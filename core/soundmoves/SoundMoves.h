@@ -49,6 +49,7 @@ struct LoadResult
 {
     bool Loaded = false; // false when no game is identified for the open file
     int RepairsFailed = 0; // repairs the user accepted that could not be written
+    bool EndedEarly = false; // the file ended before the table did: nothing can be written to it
 };
 
 // Reads up to ten entries of the identified game's table into table. Each invalid entry is put
@@ -62,7 +63,8 @@ bool RepairEntry(RomAccess& rom, std::uint32_t position);
 
 // Writes the entries read back in place, flushes them and makes them durable. Returns true
 // only when all of that succeeded; refuses (writing nothing) on a failed stream, a file that
-// is not an identified game or a file that no longer holds the whole table.
+// is not an identified game, a file that no longer holds the whole table, or a file that is no
+// longer the one at the path it was opened from.
 bool SaveSoundMoves(RomAccess& rom, const SoundMoveTable& table);
 
 } // namespace zarnith

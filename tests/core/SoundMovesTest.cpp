@@ -163,6 +163,7 @@ TEST_F(SoundMoveFile, TruncatedTableMakesSaveFailAndChangeNothing)
     // The fifth pair reads as its low byte and 0xFF: invalid, and the repair cannot be written.
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(result.RepairsFailed, 1);
+    EXPECT_TRUE(result.EndedEarly);
     EXPECT_EQ(table.Entries[4].High, 0xFF);
     EXPECT_FALSE(SaveSoundMoves(rom, table));
     rom.CloseRom();
@@ -177,6 +178,19 @@ TEST_F(SoundMoveFile, SaveRefusesAFileCutShortSinceItWasOpened)
     EXPECT_FALSE(SaveSoundMoves(rom, table));
     rom.CloseRom();
     EXPECT_EQ(std::filesystem::file_size(path), TableAt(5));
+}
+
+TEST_F(SoundMoveFile, SaveRefusesAFileReplacedSinceItWasOpened)
+{
+    Open(RomImage::For(FireRed));
+    Load(true);
+    EXPECT_FALSE(Load(true).EndedEarly);
+    RomImage replacement = RomImage::For(FireRed, { 9, 9, 9 });
+    replacement.WriteTo(dir, "new.gba");
+    std::filesystem::rename(dir.File("new.gba"), path);
+    table.Entries[0] = { "x", 0x07, 0x00 };
+    EXPECT_FALSE(SaveSoundMoves(rom, table));
+    EXPECT_EQ(testing::ReadAll(path), replacement.Data);
 }
 
 TEST_F(SoundMoveFile, NothingIsReadOrWrittenForAnImageThatIsNotIdentified)

@@ -266,8 +266,9 @@ private slots:
         image.Resize(TableAt(1) + 1);
         QString path = Write(image);
         Open(path, { IdYes });
-        QCOMPARE(dialogs->Messages.size(), std::size_t { 2 });
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 3 });
         QCOMPARE(dialogs->Messages[1].Text, form->Text(Row::RepairFailed));
+        QCOMPARE(dialogs->Messages[2].Text, form->Text(Row::EndedEarly));
         QCOMPARE(form->ListBox1->count(), 2);
         QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
     }
