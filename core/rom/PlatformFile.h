@@ -19,6 +19,26 @@ enum class OpenError {
 // without being read, so a FIFO cannot block the caller. On success *file is set.
 OpenError OpenRegularFile(const std::string& path, std::FILE** file);
 
+// Byte access without the stream lock: the stream is only ever used from one thread, and the
+// locked calls cost more than the byte they move.
+inline int GetByte(std::FILE* file)
+{
+#ifdef _WIN32
+    return _getc_nolock(file);
+#else
+    return getc_unlocked(file);
+#endif
+}
+
+inline int PutByte(int value, std::FILE* file)
+{
+#ifdef _WIN32
+    return _putc_nolock(value, file);
+#else
+    return putc_unlocked(value, file);
+#endif
+}
+
 // Flushes the stream and asks the system to put its data on disk.
 bool SyncFile(std::FILE* file);
 

@@ -77,7 +77,7 @@ int RomFile::ReadByte()
     if (m_failed)
         return EndOfFile;
     SwitchTo(LastAccess::Read);
-    int value = m_failed ? EOF : std::fgetc(m_file);
+    int value = m_failed ? EOF : GetByte(m_file);
     if (value == EOF) {
         m_failed = true;
         return EndOfFile;
@@ -91,7 +91,7 @@ bool RomFile::WriteByte(std::uint8_t value)
     if (m_failed)
         return false;
     SwitchTo(LastAccess::Write);
-    if (m_failed || std::fputc(value, m_file) == EOF) {
+    if (m_failed || PutByte(value, m_file) == EOF) {
         m_failed = true;
         return false;
     }

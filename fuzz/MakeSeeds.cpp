@@ -1,0 +1,55 @@
+// Writes the fuzzer's seed corpus: synthetic images of every game in the fuzz input format.
+#include "FuzzInput.h"
+#include "RomBuilder.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+using namespace zarnith;
+
+namespace {
+
+void Write(const std::string& folder, const std::string& name, const fuzz::FuzzCase& c)
+{
+    fuzz::Bytes bytes = fuzz::Encode(c);
+    std::ofstream out(folder + "/" + name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const std::string folder = argv[1];
+    const std::vector<std::vector<std::uint16_t>> tables = {
+        testing::SyntheticTable(),
+        { 0, 355, 0x0201, 0xFFFF },
+        { 45, 46 },
+    };
+    for (std::size_t g = 0; g < SupportedGames.size(); ++g) {
+        const GameInfo& game = SupportedGames[g];
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            testing::RomImage image = testing::RomImage::For(game, tables[t]);
+            fuzz::FuzzCase c;
+            c.Game = static_cast<std::uint8_t>(g);
+            c.Answers = static_cast<std::uint16_t>(0x5555 << t);
+            c.Cut = static_cast<std::uint8_t>(t == 2 ? 9 : 0);
+            c.Edits = { { 0, 1, 44 }, { 1, 0, 200 }, { 2, 9, 0 } };
+            auto first = image.Data.begin();
+            c.Names.assign(first + game.MoveNamesOffset, first + game.SoundMovesOffset);
+            c.Table.assign(first + game.SoundMovesOffset, first + game.SoundMovesOffset + 22);
+            Write(folder, "game" + std::to_string(g) + "-table" + std::to_string(t), c);
+        }
+    }
+    fuzz::FuzzCase raw;
+    raw.Raw = testing::RomImage(0xC0).Header("BPEE", 3).Data;
+    Write(folder, "raw-revision", raw);
+    raw.Raw.resize(0xAE);
+    Write(folder, "raw-short", raw);
+    return 0;
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Fuzzes the load path under ASan and UBSan: scripts/fuzz.sh [SECONDS] [libFuzzer options...]
+# The corpus grows in build-fuzz/corpus; seeds come from the synthetic-image builder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+shift || true
+bash scripts/deps.sh clang-14 libclang-rt-14-dev
+
+build_dir=build-fuzz
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++-14 -DBUILD_TESTING=OFF -DZARNITH_BUILD_UI=OFF -DZARNITH_FUZZ=ON \
+    -DZARNITH_SANITIZE=address,undefined -DZARNITH_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" >/dev/null
+cmake --build "$build_dir" --parallel
+
+mkdir -p "$build_dir/seeds" "$build_dir/corpus" "$build_dir/findings"
+"$build_dir/fuzz/zarnith_fuzz_seeds" "$build_dir/seeds"
+"$build_dir/fuzz/zarnith_fuzz_load" -max_total_time="$seconds" -max_len=40000 -print_final_stats=1 \
+    -artifact_prefix="$build_dir/findings/" "$@" "$build_dir/corpus" "$build_dir/seeds"
