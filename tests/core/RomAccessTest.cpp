@@ -8,6 +8,12 @@
 #include <sys/types.h>
 
 namespace zarnith {
+
+void PrintTo(const GameInfo& game, std::ostream* out)
+{
+    *out << game.Name;
+}
+
 namespace {
 
 using testing::Bytes;
@@ -46,7 +52,10 @@ TEST_P(IdentifyEveryGame, RefusesRevisionThree)
     EXPECT_EQ(rom.Game(), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(SupportedGames, IdentifyEveryGame, ::testing::ValuesIn(SupportedGames));
+INSTANTIATE_TEST_SUITE_P(SupportedGames, IdentifyEveryGame, ::testing::ValuesIn(SupportedGames),
+    [](const ::testing::TestParamInfo<GameInfo>& info) {
+        return std::string(info.param.Code) + "_" + std::to_string(info.param.Revision);
+    });
 
 TEST(IdentifyGame, KnownOffsetsOfTheTable)
 {

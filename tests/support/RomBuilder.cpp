@@ -128,8 +128,17 @@ std::string RomImage::WriteTo(const TempDir& dir, std::string_view name) const
 
 Bytes ReadAll(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // Only regular files: a FIFO would block and a directory has no bytes.
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        return {};
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return {};
+    Bytes bytes(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 #ifdef __linux__

@@ -58,6 +58,7 @@ public:
     Bytes Data;
 };
 
+// The bytes of a regular file; nothing for anything else.
 Bytes ReadAll(const std::string& path);
 
 // Makes a file impossible to open for writing, even for root (read-only mode, plus the
