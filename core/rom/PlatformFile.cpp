@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <share.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #else
@@ -38,7 +39,7 @@ OpenError ErrorFromErrno(int error)
 
 #ifdef _WIN32
 
-OpenError OpenRegularFile(const std::string& path, std::FILE** file)
+OpenError OpenRegularFile(const std::string& path, FileHandle* handle)
 {
     struct _stat64 info
     {
@@ -47,36 +48,61 @@ OpenError OpenRegularFile(const std::string& path, std::FILE** file)
         return ErrorFromErrno(errno);
     if ((info.st_mode & _S_IFMT) != _S_IFREG)
         return OpenError::NotRegularFile;
-    std::FILE* opened = nullptr;
-    if (fopen_s(&opened, path.c_str(), "r+b") != 0 || opened == nullptr)
-        return ErrorFromErrno(errno);
-    if (_fstat64(_fileno(opened), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
-        std::fclose(opened);
+    int fd = -1;
+    if (_sopen_s(&fd, path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYWR, _S_IREAD | _S_IWRITE) != 0)
+        return errno == EACCES ? OpenError::Permission : ErrorFromErrno(errno);
+    if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+        _close(fd);
         return OpenError::NotRegularFile;
     }
-    *file = opened;
+    *handle = fd;
     return OpenError::None;
 }
 
-bool SyncFile(std::FILE* file)
+bool CloseFile(FileHandle handle)
 {
-    return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+    return _close(handle) == 0;
 }
 
-long long FileSize(std::FILE* file)
+long long ReadAt(FileHandle handle, std::uint64_t offset, std::uint8_t* buffer, std::size_t size)
+{
+    if (_lseeki64(handle, static_cast<__int64>(offset), SEEK_SET) < 0)
+        return -1;
+    return _read(handle, buffer, static_cast<unsigned>(size));
+}
+
+bool WriteAt(FileHandle handle, std::uint64_t offset, const std::uint8_t* bytes, std::size_t size)
+{
+    if (_lseeki64(handle, static_cast<__int64>(offset), SEEK_SET) < 0)
+        return false;
+    while (size > 0) {
+        int written = _write(handle, bytes, static_cast<unsigned>(size));
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool SyncFile(FileHandle handle)
+{
+    return _commit(handle) == 0;
+}
+
+long long FileSize(FileHandle handle)
 {
     struct _stat64 info
     {
     };
-    if (_fstat64(_fileno(file), &info) != 0)
-        return -1;
-    return info.st_size;
+    return _fstat64(handle, &info) == 0 ? info.st_size : -1;
 }
 
-bool IsFileAtPath(std::FILE*, const std::string& path)
+bool IsFileAtPath(FileHandle, const std::string& path)
 {
-    // Windows keeps an open file from being renamed or deleted unless it was opened to allow
-    // that, which the C library does not do; a path that still exists is the same file.
+    // The file is opened denying other writers, and Windows does not let an open file be
+    // renamed or deleted without sharing that it was not opened with: a path that still
+    // exists is the same file.
     struct _stat64 info
     {
     };
@@ -85,11 +111,11 @@ bool IsFileAtPath(std::FILE*, const std::string& path)
 
 #else
 
-OpenError OpenRegularFile(const std::string& path, std::FILE** file)
+OpenError OpenRegularFile(const std::string& path, FileHandle* handle)
 {
     // Look before opening so that devices are never opened at all; check the opened descriptor
     // again in case the path was replaced in between. O_NONBLOCK keeps a FIFO swapped in at the
-    // last moment from blocking the open.
+    // last moment from blocking the open; it has no effect on a regular file.
     struct stat info
     {
     };
@@ -104,35 +130,53 @@ OpenError OpenRegularFile(const std::string& path, std::FILE** file)
         ::close(fd);
         return OpenError::NotRegularFile;
     }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    std::FILE* opened = ::fdopen(fd, "r+b");
-    if (opened == nullptr) {
-        int error = errno;
-        ::close(fd);
-        return ErrorFromErrno(error);
-    }
-    *file = opened;
+    *handle = fd;
     return OpenError::None;
 }
 
-bool SyncFile(std::FILE* file)
+bool CloseFile(FileHandle handle)
 {
-    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+    return ::close(handle) == 0;
 }
 
-long long FileSize(std::FILE* file)
+long long ReadAt(FileHandle handle, std::uint64_t offset, std::uint8_t* buffer, std::size_t size)
+{
+    for (;;) {
+        ssize_t count = ::pread(handle, buffer, size, static_cast<off_t>(offset));
+        if (count >= 0 || errno != EINTR)
+            return count;
+    }
+}
+
+bool WriteAt(FileHandle handle, std::uint64_t offset, const std::uint8_t* bytes, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t written = ::pwrite(handle, bytes, size, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        offset += static_cast<std::uint64_t>(written);
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool SyncFile(FileHandle handle)
+{
+    return ::fsync(handle) == 0;
+}
+
+long long FileSize(FileHandle handle)
 {
     struct stat info
     {
     };
-    if (::fstat(::fileno(file), &info) != 0)
-        return -1;
-    return static_cast<long long>(info.st_size);
+    return ::fstat(handle, &info) == 0 ? static_cast<long long>(info.st_size) : -1;
 }
 
-bool IsFileAtPath(std::FILE* file, const std::string& path)
+bool IsFileAtPath(FileHandle handle, const std::string& path)
 {
     struct stat opened
     {
@@ -140,7 +184,7 @@ bool IsFileAtPath(std::FILE* file, const std::string& path)
     struct stat named
     {
     };
-    return ::fstat(::fileno(file), &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev
+    return ::fstat(handle, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev
         && opened.st_ino == named.st_ino;
 }
 

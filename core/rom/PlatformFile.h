@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace zarnith {
@@ -14,39 +15,30 @@ enum class OpenError {
     Other,
 };
 
-// Opens an existing regular file for binary reading and writing ("r+b": never creates, never
-// truncates). Anything that is not a regular file (directory, FIFO, device, socket) is refused
-// without being read, so a FIFO cannot block the caller. On success *file is set.
-OpenError OpenRegularFile(const std::string& path, std::FILE** file);
+// A system file descriptor; the only platform-specific code is behind the functions below.
+using FileHandle = int;
+inline constexpr FileHandle NoFile = -1;
 
-// Byte access without the stream lock: the stream is only ever used from one thread, and the
-// locked calls cost more than the byte they move.
-inline int GetByte(std::FILE* file)
-{
-#ifdef _WIN32
-    return _getc_nolock(file);
-#else
-    return getc_unlocked(file);
-#endif
-}
+// Opens an existing regular file for binary reading and writing: never creates, never
+// truncates. Anything that is not a regular file (directory, FIFO, device, socket) is refused
+// without being read, so a FIFO cannot block the caller. On success *handle is set.
+OpenError OpenRegularFile(const std::string& path, FileHandle* handle);
 
-inline int PutByte(int value, std::FILE* file)
-{
-#ifdef _WIN32
-    return _putc_nolock(value, file);
-#else
-    return putc_unlocked(value, file);
-#endif
-}
+bool CloseFile(FileHandle handle);
 
-// Flushes the stream and asks the system to put its data on disk.
-bool SyncFile(std::FILE* file);
+// Reads up to size bytes at offset: the number read, 0 at the end of the file, -1 on failure.
+long long ReadAt(FileHandle handle, std::uint64_t offset, std::uint8_t* buffer, std::size_t size);
 
-// Size of the file behind an open stream, or -1 when it cannot be told.
-long long FileSize(std::FILE* file);
+// Writes all size bytes at offset; false if any could not be written.
+bool WriteAt(FileHandle handle, std::uint64_t offset, const std::uint8_t* bytes, std::size_t size);
 
-// Whether path still names the file behind the stream (it was not renamed, replaced or removed
-// since it was opened).
-bool IsFileAtPath(std::FILE* file, const std::string& path);
+// Asks the system to put the file's data on disk.
+bool SyncFile(FileHandle handle);
+
+// Size of the open file, or -1 when it cannot be told.
+long long FileSize(FileHandle handle);
+
+// Whether path still names the open file (it was not renamed, replaced or removed since).
+bool IsFileAtPath(FileHandle handle, const std::string& path);
 
 } // namespace zarnith

@@ -11,90 +11,93 @@ OpenError RomFile::Open(const std::string& path)
 {
     Close();
     m_failed = false;
-    m_last = LastAccess::None;
+    m_position = 0;
+    m_bufferLength = 0;
+    m_pending.clear();
     m_bytesRead = 0;
-    OpenError error = OpenRegularFile(path, &m_file);
+    m_bytesWritten = 0;
+    OpenError error = OpenRegularFile(path, &m_handle);
     if (error != OpenError::None) {
-        m_file = nullptr;
+        m_handle = NoFile;
         m_failed = true;
-    } else {
-        m_path = path;
+        return error;
     }
+    m_path = path;
     return error;
 }
 
 bool RomFile::Close()
 {
-    if (m_file == nullptr)
+    if (m_handle == NoFile)
         return true;
-    bool ok = std::fclose(m_file) == 0;
-    m_file = nullptr;
+    bool ok = m_pending.empty() || Flush();
+    ok = CloseFile(m_handle) && ok;
+    m_handle = NoFile;
     m_failed = true;
+    m_pending.clear();
+    m_bufferLength = 0;
     return ok;
-}
-
-void RomFile::Seek(std::uint32_t offset)
-{
-    if (m_failed)
-        return;
-    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
-        m_failed = true;
-    m_last = LastAccess::None;
-}
-
-// The C library needs a positioning call between writing and reading on one stream.
-void RomFile::SwitchTo(LastAccess access)
-{
-    if (m_last != LastAccess::None && m_last != access && std::fseek(m_file, 0, SEEK_CUR) != 0)
-        m_failed = true;
-    m_last = access;
 }
 
 void RomFile::SeekGet(std::uint32_t offset)
 {
-    Seek(offset);
+    if (!m_failed)
+        m_position = offset;
 }
 
 void RomFile::SeekPut(std::uint32_t offset)
 {
-    Seek(offset);
+    if (!m_failed)
+        m_position = offset;
 }
 
-std::optional<std::uint32_t> RomFile::TellGet()
+std::optional<std::uint32_t> RomFile::TellGet() const
 {
     if (m_failed)
         return std::nullopt;
-    long position = std::ftell(m_file);
-    if (position < 0) {
+    return static_cast<std::uint32_t>(m_position);
+}
+
+bool RomFile::Fill()
+{
+    // Held writes go out first, so that a read sees them.
+    if (!m_pending.empty() && !Flush())
+        return false;
+    const bool readingOn = m_bufferLength > 0 && m_position == m_bufferStart + m_bufferLength;
+    long long count = ReadAt(m_handle, m_position, m_buffer.data(), readingOn ? NextRead : FirstRead);
+    if (count <= 0) {
         m_failed = true;
-        return std::nullopt;
+        m_bufferLength = 0;
+        return false;
     }
-    return static_cast<std::uint32_t>(position);
+    m_bufferStart = m_position;
+    m_bufferLength = static_cast<std::size_t>(count);
+    m_bytesRead += static_cast<std::uint64_t>(count);
+    return true;
 }
 
 int RomFile::ReadByte()
 {
     if (m_failed)
         return EndOfFile;
-    SwitchTo(LastAccess::Read);
-    int value = m_failed ? EOF : GetByte(m_file);
-    if (value == EOF) {
-        m_failed = true;
+    if ((m_position < m_bufferStart || m_position >= m_bufferStart + m_bufferLength) && !Fill())
         return EndOfFile;
-    }
-    ++m_bytesRead;
-    return value;
+    return m_buffer[static_cast<std::size_t>(m_position++ - m_bufferStart)];
 }
 
 bool RomFile::WriteByte(std::uint8_t value)
 {
     if (m_failed)
         return false;
-    SwitchTo(LastAccess::Write);
-    if (m_failed || PutByte(value, m_file) == EOF) {
-        m_failed = true;
+    if (!m_pending.empty() && m_position != m_pendingStart + m_pending.size() && !Flush())
         return false;
-    }
+    if (m_pending.empty())
+        m_pendingStart = m_position;
+    m_pending.push_back(value);
+    // Keep buffered reads in step with what the file will hold.
+    if (m_position >= m_bufferStart && m_position < m_bufferStart + m_bufferLength)
+        m_buffer[static_cast<std::size_t>(m_position - m_bufferStart)] = value;
+    ++m_position;
     return true;
 }
 
@@ -102,18 +105,25 @@ bool RomFile::Flush()
 {
     if (m_failed)
         return false;
-    if (std::fflush(m_file) != 0) {
+    if (m_pending.empty())
+        return true;
+    bool ok = WriteAt(m_handle, m_pendingStart, m_pending.data(), m_pending.size());
+    if (ok)
+        m_bytesWritten += m_pending.size();
+    m_pending.clear();
+    if (!ok) {
+        // What the file holds is no longer known.
         m_failed = true;
-        return false;
+        m_bufferLength = 0;
     }
-    return true;
+    return ok;
 }
 
 bool RomFile::Sync()
 {
     if (!Flush())
         return false;
-    if (!SyncFile(m_file)) {
+    if (!SyncFile(m_handle)) {
         m_failed = true;
         return false;
     }
@@ -122,12 +132,12 @@ bool RomFile::Sync()
 
 long long RomFile::Size() const
 {
-    return m_file == nullptr ? -1 : FileSize(m_file);
+    return m_handle == NoFile ? -1 : FileSize(m_handle);
 }
 
 bool RomFile::StillAtPath() const
 {
-    return m_file != nullptr && IsFileAtPath(m_file, m_path);
+    return m_handle != NoFile && IsFileAtPath(m_handle, m_path);
 }
 
 } // namespace zarnith

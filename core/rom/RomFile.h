@@ -2,10 +2,11 @@
 
 #include "rom/PlatformFile.h"
 
+#include <array>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zarnith {
 
@@ -14,8 +15,11 @@ inline constexpr int EndOfFile = -1;
 
 // The one stream over an open ROM: binary, reading and writing through one shared position,
 // never creating or truncating the file. A failed open, a read at the end of the file or a
-// failed seek or write puts it in a failed state that lasts until the next Open: reads then
-// give EndOfFile, TellGet gives nothing, and seeks and writes change nothing.
+// failed write puts it in a failed state that lasts until the next Open: reads then give
+// EndOfFile, TellGet gives nothing, and seeks and writes change nothing.
+//
+// Reads are buffered in small pieces, so opening a ROM reads a few kilobytes of it, not
+// megabytes; writes are held until Flush, Sync or Close.
 class RomFile
 {
 public:
@@ -26,20 +30,20 @@ public:
 
     // Closes any file already open, then opens path with a clear state.
     OpenError Open(const std::string& path);
-    bool IsOpen() const { return m_file != nullptr; }
-    // Writes out what is buffered and closes; false when that did not fully succeed.
+    bool IsOpen() const { return m_handle != NoFile; }
+    // Writes out what is held and closes; false when that did not fully succeed.
     bool Close();
     bool Failed() const { return m_failed; }
 
     void SeekGet(std::uint32_t offset);
-    std::optional<std::uint32_t> TellGet();
+    std::optional<std::uint32_t> TellGet() const;
     // A byte 0..255, or EndOfFile.
     int ReadByte();
 
     void SeekPut(std::uint32_t offset);
     bool WriteByte(std::uint8_t value);
 
-    // Hands buffered bytes to the system; false on a failed stream or a failed write.
+    // Writes out held bytes; false on a failed stream or a failed write.
     bool Flush();
     // Flush, then make the bytes durable on disk.
     bool Sync();
@@ -48,20 +52,33 @@ public:
     // Whether the path it was opened from still names the open file.
     bool StillAtPath() const;
 
-    // Bytes handed out by ReadByte since the last Open (diagnostics and tests).
+    // Bytes read from the file since the last Open.
     std::uint64_t BytesRead() const { return m_bytesRead; }
+    // Bytes written to the file since the last Open.
+    std::uint64_t BytesWritten() const { return m_bytesWritten; }
 
 private:
-    enum class LastAccess { None, Read, Write };
+    // The first read after a seek is small (a header field or a table is a few bytes); reading
+    // on from there takes larger pieces.
+    static constexpr std::size_t FirstRead = 64;
+    static constexpr std::size_t NextRead = 2048;
 
-    void Seek(std::uint32_t offset);
-    void SwitchTo(LastAccess access);
+    bool Fill();
 
-    std::FILE* m_file = nullptr;
+    FileHandle m_handle = NoFile;
     std::string m_path;
     bool m_failed = true;
-    LastAccess m_last = LastAccess::None;
+    std::uint64_t m_position = 0;
+
+    std::array<std::uint8_t, NextRead> m_buffer {};
+    std::uint64_t m_bufferStart = 0;
+    std::size_t m_bufferLength = 0;
+
+    std::vector<std::uint8_t> m_pending;
+    std::uint64_t m_pendingStart = 0;
+
     std::uint64_t m_bytesRead = 0;
+    std::uint64_t m_bytesWritten = 0;
 };
 
 } // namespace zarnith

@@ -199,6 +199,12 @@ TEST(RomFile, WritesInPlaceAndReadsThemBack)
     EXPECT_TRUE(file.Sync());
     EXPECT_EQ(testing::ReadAll(path), (Bytes { 0, 0, 0, 0xAB, 0xCD, 0, 0, 0 }));
     EXPECT_EQ(file.Size(), 8);
+
+    // Bytes not yet flushed reach the file when it is closed.
+    file.SeekPut(0);
+    EXPECT_TRUE(file.WriteByte(0x11));
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(testing::ReadAll(path), (Bytes { 0x11, 0, 0, 0xAB, 0xCD, 0, 0, 0 }));
 }
 
 } // namespace

@@ -205,9 +205,23 @@ TEST_F(SoundMoveFile, NothingIsReadOrWrittenForAnImageThatIsNotIdentified)
     EXPECT_FALSE(Load(true).Loaded);
     EXPECT_FALSE(SaveSoundMoves(rom, table));
     EXPECT_FALSE(RepairEntry(rom, FireRed.SoundMovesOffset + 2));
-    EXPECT_LE(rom.File().BytesRead(), 5u);
+    EXPECT_LE(rom.File().BytesRead(), 64u);
     rom.CloseRom();
     EXPECT_EQ(testing::ReadAll(path), other.Data);
+}
+
+TEST_F(SoundMoveFile, OneOpenReadsAFewKilobytesAndOneSaveWritesTheTable)
+{
+    for (int count : { 10, 4 }) {
+        std::vector<std::uint16_t> ids = testing::SyntheticTable();
+        ids.resize(static_cast<std::size_t>(count));
+        Open(RomImage::For(FireRed, ids));
+        Load(true);
+        EXPECT_LE(rom.File().BytesRead(), 8192u);
+        EXPECT_EQ(rom.File().BytesWritten(), 0u);
+        ASSERT_TRUE(SaveSoundMoves(rom, table));
+        EXPECT_EQ(rom.File().BytesWritten(), 2u * count);
+    }
 }
 
 TEST(SoundMoveNames, ValidityBoundaries)
