@@ -103,6 +103,12 @@ void TForm1::BuildWindow()
     Exit1 = action(File1, "Exit1", "E&xit", &TForm1::Exit1Click);
     Save1->setEnabled(false);
     Close1->setEnabled(false);
+    // The platform's standard keys beside the mnemonics; a disabled item ignores its keys.
+    Open1->setShortcuts(QKeySequence::Open);
+    Save1->setShortcuts(QKeySequence::Save);
+    Close1->setShortcuts(QKeySequence::Close);
+    QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
+    Exit1->setShortcuts(quit.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::Key_Q) } : quit);
 
     Options1 = MainMenu1->addMenu("&Options");
     Language1 = Options1->addMenu("&Language");

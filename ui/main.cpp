@@ -2,6 +2,8 @@
 #include "Dialogs.h"
 #include "TForm1.h"
 
+#include <QIcon>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,6 +31,7 @@ int main(int argc, char** argv)
         return 1;
     }
     zarnith::Application app(argc, argv);
+    app.setWindowIcon(QIcon(":/icons/zarnith.png"));
     zarnith::QtDialogs dialogs;
     zarnith::TForm1 form(dialogs);
     app.SetExceptionDisplay([&form](const QString& message) { form.ShowException(message); });

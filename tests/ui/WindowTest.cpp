@@ -395,6 +395,34 @@ private slots:
         QCOMPARE(testing::ReadAll(path.toStdString()), expected.Data);
     }
 
+    void standardKeysDoWhatTheirItemsDo()
+    {
+        QVERIFY(form->Open1->shortcuts().contains(QKeySequence("Ctrl+O")));
+        QVERIFY(form->Save1->shortcuts().contains(QKeySequence("Ctrl+S")));
+        QVERIFY(form->Close1->shortcuts().contains(QKeySequence("Ctrl+W")));
+        QVERIFY(form->Exit1->shortcuts().contains(QKeySequence("Ctrl+Q")));
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+
+        // With no ROM open Save and Close are disabled, and so are their keys.
+        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(form.get(), Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(dialogs->Messages.empty());
+
+        QString path = Write(RomImage::For(Emerald));
+        dialogs->Files.push_back(path);
+        QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(dialogs->FileDialogs, 1);
+        QVERIFY(form->Rom().IsRomOpen());
+        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Saved));
+        QTest::keyClick(form.get(), Qt::Key_W, Qt::ControlModifier);
+        VerifyNoRomState();
+        QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!form->isVisible());
+    }
+
     void escapedFailureIsShownAndTheProgramGoesOn()
     {
         struct Thrower : QObject
