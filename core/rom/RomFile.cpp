@@ -76,11 +76,9 @@ bool RomFile::Fill()
     return true;
 }
 
-int RomFile::ReadByte()
+int RomFile::ReadByteSlow()
 {
-    if (m_failed)
-        return EndOfFile;
-    if ((m_position < m_bufferStart || m_position >= m_bufferStart + m_bufferLength) && !Fill())
+    if (m_failed || !Fill())
         return EndOfFile;
     return m_buffer[static_cast<std::size_t>(m_position++ - m_bufferStart)];
 }

@@ -38,7 +38,12 @@ public:
     void SeekGet(std::uint32_t offset);
     std::optional<std::uint32_t> TellGet() const;
     // A byte 0..255, or EndOfFile.
-    int ReadByte();
+    int ReadByte()
+    {
+        if (!m_failed && m_position - m_bufferStart < m_bufferLength)
+            return m_buffer[static_cast<std::size_t>(m_position++ - m_bufferStart)];
+        return ReadByteSlow();
+    }
 
     void SeekPut(std::uint32_t offset);
     bool WriteByte(std::uint8_t value);
@@ -64,6 +69,7 @@ private:
     static constexpr std::size_t NextRead = 2048;
 
     bool Fill();
+    int ReadByteSlow();
 
     FileHandle m_handle = NoFile;
     std::string m_path;

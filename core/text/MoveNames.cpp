@@ -23,7 +23,11 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
             ++k;
             inName = false;
         } else if (byte != 0x00 || inName) {
-            names[k] += CharacterTable[byte];
+            const std::string_view text = CharacterTable[byte];
+            if (text.size() == 1)
+                names[k].push_back(text[0]);
+            else
+                names[k].append(text);
             inName = true;
         }
     }

@@ -1,0 +1,103 @@
+// The core open path and save on a 16 MiB synthetic image, beside three raw reads of the same
+// file (header, names, table). Prints the open path's time as a multiple of the raw reads.
+#include "RomBuilder.h"
+#include "rom/RomAccess.h"
+#include "soundmoves/SoundMoves.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+using namespace zarnith;
+
+namespace {
+
+const GameInfo& Game = SupportedGames[3];
+constexpr std::size_t NamesSpan = 354 * 13;
+
+const std::string& ImagePath()
+{
+    static testing::TempDir dir;
+    static const std::string path = testing::RomImage::For(Game).Resize(16 << 20).WriteTo(dir, "bench.gba");
+    return path;
+}
+
+void OpenPath(benchmark::State& state)
+{
+    const std::string& path = ImagePath();
+    MoveNameList names;
+    SoundMoveTable table;
+    for (auto _ : state) {
+        RomAccess rom;
+        rom.OpenRom(path);
+        rom.IdentifyGame();
+        ReadMoveNames(rom, names);
+        LoadSoundMoves(rom, names, table, [](int, std::uint16_t) { return false; });
+        rom.CloseRom();
+        benchmark::DoNotOptimize(table.Count);
+    }
+}
+
+void RawReads(benchmark::State& state)
+{
+    const std::string& path = ImagePath();
+    std::uint8_t header[0xC0];
+    std::uint8_t namesBytes[NamesSpan];
+    std::uint8_t tableBytes[22];
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        std::size_t got = std::fread(header, 1, sizeof header, file);
+        std::fseek(file, static_cast<long>(Game.MoveNamesOffset), SEEK_SET);
+        got += std::fread(namesBytes, 1, sizeof namesBytes, file);
+        std::fseek(file, static_cast<long>(Game.SoundMovesOffset), SEEK_SET);
+        got += std::fread(tableBytes, 1, sizeof tableBytes, file);
+        std::fclose(file);
+        benchmark::DoNotOptimize(got);
+    }
+}
+
+void Save(benchmark::State& state)
+{
+    RomAccess rom;
+    rom.OpenRom(ImagePath());
+    rom.IdentifyGame();
+    MoveNameList names;
+    SoundMoveTable table;
+    ReadMoveNames(rom, names);
+    LoadSoundMoves(rom, names, table, [](int, std::uint16_t) { return false; });
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SaveSoundMoves(rom, table));
+}
+
+BENCHMARK(OpenPath);
+BENCHMARK(RawReads);
+BENCHMARK(Save);
+
+// Keeps each benchmark's time per iteration so the ratio can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> Times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (reporter.Times.count("OpenPath") != 0 && reporter.Times.count("RawReads") != 0)
+        std::printf("open path / raw reads: %.2f\n", reporter.Times["OpenPath"] / reporter.Times["RawReads"]);
+    benchmark::Shutdown();
+    return 0;
+}
