@@ -320,34 +320,31 @@ int TForm1::SelectedEntry() const
     return row;
 }
 
-void TForm1::ChangeMoveButtonClick()
+// The three edits need a selected move and a selected entry, and do nothing without them; the
+// list is refilled afterwards, so no entry stays selected.
+void TForm1::EditSelection(const std::function<void(int s, int m)>& edit)
 {
     int m = MoveComboBox->currentIndex();
     int s = SelectedEntry();
     if (m < 0 || s < 0)
         return;
-    ChangeMove(m_soundMoves, m_moveNames, s, m);
+    edit(s, m);
     FillListBox();
+}
+
+void TForm1::ChangeMoveButtonClick()
+{
+    EditSelection([this](int s, int m) { ChangeMove(m_soundMoves, m_moveNames, s, m); });
 }
 
 void TForm1::InsertMoveButtonClick()
 {
-    int m = MoveComboBox->currentIndex();
-    int s = SelectedEntry();
-    if (m < 0 || s < 0)
-        return;
-    InsertMove(m_soundMoves, m_moveNames, s, m);
-    FillListBox();
+    EditSelection([this](int s, int m) { InsertMove(m_soundMoves, m_moveNames, s, m); });
 }
 
 void TForm1::DeleteMoveButtonClick()
 {
-    int m = MoveComboBox->currentIndex();
-    int s = SelectedEntry();
-    if (m < 0 || s < 0)
-        return;
-    DeleteMove(m_soundMoves, m_moveNames, s);
-    FillListBox();
+    EditSelection([this](int s, int) { DeleteMove(m_soundMoves, m_moveNames, s); });
 }
 
 } // namespace zarnith

@@ -8,6 +8,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QListWidget;
@@ -81,6 +83,7 @@ private:
     int Message(const QString& text, int captionRow, unsigned flags);
     QString OpenErrorText(OpenError error) const;
     int SelectedEntry() const;
+    void EditSelection(const std::function<void(int s, int m)>& edit);
 
     Dialogs& m_dialogs;
     LanguageStrings m_languageTable;
