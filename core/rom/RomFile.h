@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,18 @@ public:
             return m_buffer[static_cast<std::size_t>(m_position++ - m_bufferStart)];
         return ReadByteSlow();
     }
+
+    // The bytes already read ahead from the current position (none on a failed stream). Taking
+    // them and then Skip(n) is the same as n calls of ReadByte, without the per-byte checks.
+    std::span<const std::uint8_t> Buffered() const
+    {
+        const std::uint64_t at = m_position - m_bufferStart;
+        if (m_failed || at >= m_bufferLength)
+            return {};
+        return { m_buffer.data() + at, m_bufferLength - static_cast<std::size_t>(at) };
+    }
+    // Moves on over count bytes of Buffered().
+    void Skip(std::size_t count) { m_position += count; }
 
     void SeekPut(std::uint32_t offset);
     bool WriteByte(std::uint8_t value);

@@ -14,22 +14,46 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
 
     RomFile& file = rom.File();
     file.SeekGet(rom.MoveNamesOffset());
+    // The bytes are decoded straight from the stream's read-ahead, and each name is gathered in
+    // a local buffer and stored when it ends: the loop then works in registers, not through the
+    // stream's and the strings' fields byte by byte.
+    char pending[64];
+    std::size_t length = 0;
     std::size_t k = 0;
     bool inName = false;
     while (k < names.size()) {
-        int read = file.ReadByte();
-        auto byte = static_cast<std::uint8_t>(read == EndOfFile ? 0xFF : read);
-        if (byte == 0xFF) {
-            ++k;
-            inName = false;
-        } else if (byte != 0x00 || inName) {
-            const std::string_view text = CharacterTable[byte];
-            if (text.size() == 1)
-                names[k].push_back(text[0]);
-            else
-                names[k].append(text);
-            inName = true;
+        std::span<const std::uint8_t> bytes = file.Buffered();
+        std::uint8_t single = 0xFF;
+        if (bytes.empty()) {
+            // Refill, or the end of the file, where every read ends one more name.
+            int read = file.ReadByte();
+            single = static_cast<std::uint8_t>(read == EndOfFile ? 0xFF : read);
+            bytes = { &single, 1 };
         }
+        std::size_t used = 0;
+        while (used < bytes.size() && k < names.size()) {
+            const std::uint8_t byte = bytes[used++];
+            if (byte == 0xFF) {
+                names[k++].append(pending, length);
+                length = 0;
+                inName = false;
+            } else if (byte != 0x00 || inName) {
+                const std::string_view text = CharacterTable[byte];
+                if (length + text.size() > sizeof pending) {
+                    names[k].append(pending, length);
+                    length = 0;
+                }
+                if (text.size() == 1) {
+                    pending[length++] = text[0];
+                } else {
+                    text.copy(pending + length, text.size());
+                    length += text.size();
+                }
+                inName = true;
+            }
+        }
+        if (bytes.data() != &single)
+            file.Skip(used);
     }
     return true;
 }
