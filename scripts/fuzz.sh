@@ -14,7 +14,9 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DZARNITH_SANITIZE=address,undefined -DZARNITH_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" >/dev/null
 cmake --build "$build_dir" --parallel
 
-mkdir -p "$build_dir/seeds" "$build_dir/corpus" "$build_dir/findings"
-"$build_dir/fuzz/zarnith_fuzz_seeds" "$build_dir/seeds"
-"$build_dir/fuzz/zarnith_fuzz_load" -max_total_time="$seconds" -max_len=40000 -print_final_stats=1 \
-    -artifact_prefix="$build_dir/findings/" "$@" "$build_dir/corpus" "$build_dir/seeds"
+# From inside the build folder, so that the logs of -jobs runs (fuzz-N.log) stay there too.
+cd "$build_dir"
+mkdir -p seeds corpus findings
+fuzz/zarnith_fuzz_seeds seeds
+fuzz/zarnith_fuzz_load -max_total_time="$seconds" -max_len=40000 -print_final_stats=1 \
+    -artifact_prefix=findings/ "$@" corpus seeds
