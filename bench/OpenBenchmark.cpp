@@ -24,7 +24,9 @@ const std::string& ImagePath()
     return path;
 }
 
-void OpenPath(benchmark::State& state)
+// Opens, identifies, reads the names with readNames, loads the table and closes, once per
+// iteration.
+template <typename ReadNames> void OpenLoop(benchmark::State& state, ReadNames readNames)
 {
     const std::string& path = ImagePath();
     MoveNameList names;
@@ -33,23 +35,23 @@ void OpenPath(benchmark::State& state)
         RomAccess rom;
         rom.OpenRom(path);
         rom.IdentifyGame();
-        ReadMoveNames(rom, names);
+        readNames(rom, names);
         LoadSoundMoves(rom, names, table, [](int, std::uint16_t) { return false; });
         rom.CloseRom();
         benchmark::DoNotOptimize(table.Count);
     }
 }
 
-// The open path without decoding the names: what the stream itself costs beside raw reads.
+void OpenPath(benchmark::State& state)
+{
+    OpenLoop(state, [](RomAccess& rom, MoveNameList& names) { ReadMoveNames(rom, names); });
+}
+
+// The open path reading the names' bytes without decoding them: what the stream itself costs
+// beside raw reads.
 void OpenPathWithoutNames(benchmark::State& state)
 {
-    const std::string& path = ImagePath();
-    MoveNameList names;
-    SoundMoveTable table;
-    for (auto _ : state) {
-        RomAccess rom;
-        rom.OpenRom(path);
-        rom.IdentifyGame();
+    OpenLoop(state, [](RomAccess& rom, MoveNameList&) {
         RomFile& file = rom.File();
         file.SeekGet(rom.MoveNamesOffset());
         for (std::size_t left = NamesSpan; left > 0;) {
@@ -64,10 +66,7 @@ void OpenPathWithoutNames(benchmark::State& state)
             file.Skip(used);
             left -= used;
         }
-        LoadSoundMoves(rom, names, table, [](int, std::uint16_t) { return false; });
-        rom.CloseRom();
-        benchmark::DoNotOptimize(table.Count);
-    }
+    });
 }
 
 void RawReads(benchmark::State& state)
