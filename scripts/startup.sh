@@ -10,7 +10,7 @@ build_dir=${ZARNITH_BUILD_DIR:-build}
 bash scripts/deps.sh
 bash scripts/build.sh zarnith_startprobe minimal_startprobe text_startprobe >/dev/null
 
-measure() { # program -> "median_ms median_rss_kib"
+measure() { # program -> "median_us median_rss_kib"
     local program=$1 times=() sizes=()
     for _ in $(seq "$runs"); do
         local start shown rss
