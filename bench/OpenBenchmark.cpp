@@ -1,5 +1,6 @@
-// The core open path and save on a 16 MiB synthetic image, beside three raw reads of the same
-// file (header, names, table). Prints the open path's time as a multiple of the raw reads.
+// The core open path and save on a 16 MiB synthetic image, beside raw reads of the same file
+// (header, the two words, names, table); and the free-space search for a moved table on a 32 MiB
+// image, beside a plain sequential read of it. Prints each as a multiple of its raw reads.
 #include "RomBuilder.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 using namespace zarnith;
 
@@ -31,14 +33,15 @@ template <typename ReadNames> void OpenLoop(benchmark::State& state, ReadNames r
     const std::string& path = ImagePath();
     MoveNameList names;
     SoundMoveTable table;
+    TablePlace place;
     for (auto _ : state) {
         RomAccess rom;
         rom.OpenRom(path);
         rom.IdentifyGame();
         readNames(rom, names);
-        LoadSoundMoves(rom, names, table, [](int, std::uint16_t) { return false; });
+        LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) { return false; });
         rom.CloseRom();
-        benchmark::DoNotOptimize(table.Count);
+        benchmark::DoNotOptimize(table.Entries.data());
     }
 }
 
@@ -73,12 +76,17 @@ void RawReads(benchmark::State& state)
 {
     const std::string& path = ImagePath();
     std::uint8_t header[0xC0];
+    std::uint8_t words[8];
     std::uint8_t namesBytes[NamesSpan];
     std::uint8_t tableBytes[22];
     for (auto _ : state) {
         std::FILE* file = std::fopen(path.c_str(), "rb");
         std::setvbuf(file, nullptr, _IONBF, 0);
         std::size_t got = std::fread(header, 1, sizeof header, file);
+        std::fseek(file, static_cast<long>(Game.TableWordAt), SEEK_SET);
+        got += std::fread(words, 1, 4, file);
+        std::fseek(file, static_cast<long>(Game.NamesWordAt), SEEK_SET);
+        got += std::fread(words + 4, 1, 4, file);
         std::fseek(file, static_cast<long>(Game.MoveNamesOffset), SEEK_SET);
         got += std::fread(namesBytes, 1, sizeof namesBytes, file);
         std::fseek(file, static_cast<long>(Game.SoundMovesOffset), SEEK_SET);
@@ -95,16 +103,60 @@ void Save(benchmark::State& state)
     rom.IdentifyGame();
     MoveNameList names;
     SoundMoveTable table;
+    TablePlace place;
     ReadMoveNames(rom, names);
-    LoadSoundMoves(rom, names, table, [](int, std::uint16_t) { return false; });
+    LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) { return false; });
     for (auto _ : state)
-        benchmark::DoNotOptimize(SaveSoundMoves(rom, table));
+        benchmark::DoNotOptimize(SaveSoundMoves(rom, place, table, {}));
+}
+
+// A 32 MiB image: the game's data, then bytes of all values (short runs of 0xFF among them, the
+// search's worst case), then free space at the end.
+const std::string& LargeImagePath()
+{
+    static testing::TempDir dir;
+    static const std::string path = [] {
+        testing::RomImage image = testing::RomImage::For(Game).Resize(32 << 20);
+        std::uint32_t seed = 20261207;
+        for (std::size_t i = 0x300000; i < (24u << 20); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            image.Data[i] = static_cast<std::uint8_t>(seed >> 24);
+        }
+        image.Fill(24u << 20, 8u << 20, 0xFF);
+        return image.WriteTo(dir, "large.gba");
+    }();
+    return path;
+}
+
+void FreeSpaceSearch(benchmark::State& state)
+{
+    RomFile file;
+    file.Open(LargeImagePath());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindFreeSpace(
+            file, 2 * (MaxSoundMoves + 1), Game.SoundMovesOffset, Game.SoundMovesOffset + 2 * (SoundMoveCount + 1)));
+}
+
+void SequentialRead(benchmark::State& state)
+{
+    std::vector<std::uint8_t> block(1 << 16);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(LargeImagePath().c_str(), "rb");
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        std::size_t got = 0;
+        while (std::size_t n = std::fread(block.data(), 1, block.size(), file))
+            got += n;
+        std::fclose(file);
+        benchmark::DoNotOptimize(got);
+    }
 }
 
 BENCHMARK(OpenPath);
 BENCHMARK(OpenPathWithoutNames);
 BENCHMARK(RawReads);
 BENCHMARK(Save);
+BENCHMARK(FreeSpaceSearch)->Unit(benchmark::kMillisecond);
+BENCHMARK(SequentialRead)->Unit(benchmark::kMillisecond);
 
 // Keeps each benchmark's time per iteration so the ratio can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter
@@ -126,12 +178,13 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* name) {
-        if (reporter.Times.count(name) != 0 && reporter.Times.count("RawReads") != 0)
-            std::printf("%s / raw reads: %.2f\n", name, reporter.Times[name] / reporter.Times["RawReads"]);
+    auto ratio = [&](const char* name, const char* base) {
+        if (reporter.Times.count(name) != 0 && reporter.Times.count(base) != 0)
+            std::printf("%s / %s: %.2f\n", name, base, reporter.Times[name] / reporter.Times[base]);
     };
-    ratio("OpenPath");
-    ratio("OpenPathWithoutNames");
+    ratio("OpenPath", "RawReads");
+    ratio("OpenPathWithoutNames", "RawReads");
+    ratio("FreeSpaceSearch", "SequentialRead");
     benchmark::Shutdown();
     return 0;
 }

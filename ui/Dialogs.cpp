@@ -13,7 +13,16 @@ int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& c
     box.setWindowTitle(caption);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
-    if ((flags & MbYesNo) == MbYesNo) {
+    if ((flags & MbButtons) == MbSaveDiscardCancel) {
+        QPushButton* save = box.addButton(QMessageBox::Save);
+        QPushButton* discard = box.addButton(QMessageBox::Discard);
+        QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == save ? IdYes : box.clickedButton() == discard ? IdNo : IdCancel;
+    }
+    if ((flags & MbButtons) == MbYesNo) {
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
         box.setDefaultButton((flags & MbDefButton2) != 0 ? no : yes);

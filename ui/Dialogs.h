@@ -10,9 +10,14 @@ namespace zarnith {
 
 // Message-box flags and results, with the values the window's callers use.
 inline constexpr unsigned MbOk = 0x0;
+// Save, Discard and Cancel: a question before unsaved edits would be dropped. Save answers
+// IdYes, Discard IdNo, Cancel (and Escape) IdCancel.
+inline constexpr unsigned MbSaveDiscardCancel = 0x3;
 inline constexpr unsigned MbYesNo = 0x4;
+inline constexpr unsigned MbButtons = 0x7;
 inline constexpr unsigned MbDefButton2 = 0x100;
 inline constexpr int IdOk = 1;
+inline constexpr int IdCancel = 2;
 inline constexpr int IdYes = 6;
 inline constexpr int IdNo = 7;
 
@@ -24,8 +29,8 @@ class Dialogs
 {
 public:
     virtual ~Dialogs() = default;
-    // Shows text with a caption and no icon; flags choose OK or Yes/No and the default button.
-    // Returns IdOk, IdYes or IdNo.
+    // Shows text with a caption and no icon; flags choose the buttons and the default button.
+    // Returns IdOk, IdYes, IdNo or IdCancel.
     virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) = 0;
     // Asks for a file to open; nothing when the user cancels.
     virtual std::optional<QString> GetOpenFileName(QWidget* parent) = 0;

@@ -51,15 +51,16 @@ void InitLanguageTable(LanguageStrings& table)
         "New versions of this program (and old ones too) can be found at" });
     table[Row::AboutText * 2 + French] = ComposeAbout({ "Zarnith", "Version 1.00", "Par Tobrin", "27 Novembre 2009", "",
         "Les nouvelles versions de cette programme (mais aussi les anciennes) peuvent être trouvées à" });
-    set(Row::VersionsText, "English - Ruby, Sapphire, Emerald, Fire Red, and Leaf Green",
-        "Anglais, Français - Rubis, Saphir, Emeraude, Rouge Feu, et Vert Feuille");
+    set(Row::VersionsText, "English - Ruby, Sapphire, Emerald, Fire Red, and Leaf Green\nGerman - Ruby, Sapphire",
+        "Anglais, Français - Rubis, Saphir, Emeraude, Rouge Feu, et Vert Feuille\nAllemand - Rubis, Saphir");
     set(Row::ChangeMove, "Change Move", "Changer l'Attaque");
     set(Row::InsertMove, "Insert New Move", "Insérer une Nouvelle Attaque");
     set(Row::DeleteMove, "Delete Move", "Supprimer l'Attaque");
     set(Row::SaveFailed,
-        "The file could not be saved. It may be unchanged or only partly written; check it before using it.",
-        "La rom n'a pas pu être sauvegardée. Elle est peut-être inchangée ou écrite en partie seulement; "
-        "vérifiez-la avant de l'utiliser.");
+        "The file could not be saved: writing to it failed. It may be partly written; check it before using it. "
+        "Your edits are still open.",
+        "La rom n'a pas pu être sauvegardée : l'écriture a échoué. Elle est peut-être écrite en partie; "
+        "vérifiez-la avant de l'utiliser. Vos modifications sont toujours ouvertes.");
     set(Row::OpenFailed, "The file could not be opened for reading and writing: %1",
         "Le fichier n'a pas pu être ouvert en lecture et en écriture : %1");
     set(Row::AlreadyOpen,
@@ -71,8 +72,11 @@ void InitLanguageTable(LanguageStrings& table)
         "Désolé, mais la rom que vous avez choisie n'est pas compatible avec cette programme encore, ou n'est pas "
         "une rom Pokémon de la génération GBA.");
     set(Row::Saved, "The file was successfully saved!", "La rom a bien été sauvegardée!");
-    set(Row::RepairQuestion, "An entry of the sound-move table is corrupted. Do you want the program to fix it?",
-        "Une entrée de la table des attaques sonores est corrompue. Voulez-vous que le programme la répare?");
+    set(Row::RepairQuestion,
+        "Entry %1 of the sound-move table holds %2, which is not a valid move: the entry is corrupted. Do you want "
+        "the program to fix it?",
+        "L'entrée %1 de la table des attaques sonores contient %2, qui n'est pas une attaque valide : l'entrée est "
+        "corrompue. Voulez-vous que le programme la répare?");
     set(Row::ReasonMissing, "it does not exist.", "il n'existe pas.");
     set(Row::ReasonPermission, "you are not allowed to write to it (it may be read-only or locked).",
         "vous n'avez pas le droit d'y écrire (il est peut-être en lecture seule ou verrouillé).");
@@ -80,18 +84,75 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::ReasonOther, "the system refused to open it.", "le système a refusé de l'ouvrir.");
     set(Row::RepairFailed,
         "A corrupted entry could not be repaired because the file could not be written. The entry was left as it "
-        "was.",
-        "Une entrée corrompue n'a pas pu être réparée car la rom n'a pas pu être écrite. L'entrée est restée "
-        "telle quelle.");
+        "was read, and loading went on.",
+        "Une entrée corrompue n'a pas pu être réparée car la rom n'a pas pu être écrite. L'entrée est restée telle "
+        "qu'elle a été lue, et le chargement a continué.");
     set(Row::Attention, "Attention", "Attention");
     set(Row::Warning, "Warning", "Alerte");
     set(Row::ErrorCaption, "Error", "Erreur");
     set(Row::EndedEarly,
         "The file ends before its sound-move table does: it is shorter than a rom of this game. What could be "
-        "read is shown, but the file cannot be saved.",
+        "read is shown for viewing only, and nothing will be written to the file.",
         "La rom se termine avant sa table des attaques sonores : elle est plus courte qu'une rom de ce jeu. Ce qui "
-        "a pu être lu est affiché, mais la rom ne peut pas être sauvegardée.");
+        "a pu être lu est affiché pour consultation seulement, et rien ne sera écrit dans la rom.");
     set(Row::UnexpectedError, "An unexpected error occurred: %1", "Une erreur inattendue s'est produite : %1");
+    set(Row::Edit, "&Edit", "&Édition");
+    set(Row::Undo, "&Undo", "&Annuler");
+    set(Row::Redo, "&Redo", "&Rétablir");
+    set(Row::AddMove, "&Add Move", "A&jouter une Attaque");
+    set(Row::RemoveMove, "&Remove Move", "&Retirer l'Attaque");
+    set(Row::SaveChanges, "The sound-move table has changes that are not saved. Do you want to save them first?",
+        "La table des attaques sonores a des modifications non sauvegardées. Voulez-vous les sauvegarder d'abord?");
+    set(Row::NotSaved, "The file was not saved, and nothing was written to it: %1",
+        "La rom n'a pas été sauvegardée, et rien n'y a été écrit : %1");
+    set(Row::ReasonReplaced, "another file has taken its place since it was opened.",
+        "un autre fichier a pris sa place depuis son ouverture.");
+    set(Row::ReasonShorter, "it is now shorter than its sound-move table.",
+        "elle est maintenant plus courte que sa table des attaques sonores.");
+    set(Row::ReasonNotVerified, "its sound-move table could not be located safely.",
+        "sa table des attaques sonores n'a pas pu être localisée sûrement.");
+    set(Row::ReasonPointerChanged,
+        "another program has moved its sound-move table since it was opened. Open the file again to edit the "
+        "table the game reads.",
+        "un autre programme a déplacé sa table des attaques sonores depuis son ouverture. Ouvrez la rom de "
+        "nouveau pour modifier la table que le jeu lit.");
+    set(Row::ReasonNoFreeSpace,
+        "the longer table no longer fits in its place, and the file has no free space (a run of 0xFF bytes) "
+        "large enough for it.",
+        "la table plus longue ne tient plus à sa place, et la rom n'a pas d'espace libre (une suite d'octets 0xFF) "
+        "assez grand pour elle.");
+    set(Row::ReasonChangeKept, "the other program's change was kept. Your edits are still open.",
+        "la modification de l'autre programme a été gardée. Vos modifications sont toujours ouvertes.");
+    set(Row::ChangedOnDisk,
+        "Another program has changed the sound-move table in this file since it was opened. Do you want to "
+        "overwrite that change with your table?",
+        "Un autre programme a modifié la table des attaques sonores de cette rom depuis son ouverture. Voulez-vous "
+        "remplacer cette modification par votre table?");
+    set(Row::MoveQuestion,
+        "The table no longer fits in its place. It will be written at 0x%1 and the game's pointer at 0x%2 will "
+        "point to it. Continue?",
+        "La table ne tient plus à sa place. Elle sera écrite à 0x%1 et le pointeur du jeu à 0x%2 pointera vers "
+        "elle. Continuer?");
+    set(Row::Moved, "The file was successfully saved! The sound-move table now stands at 0x%1.",
+        "La rom a bien été sauvegardée! La table des attaques sonores se trouve maintenant à 0x%1.");
+    set(Row::MoveFailed,
+        "The table could not be moved: writing it failed. The game's pointer was not changed, so the game still "
+        "reads the table where it was. Your edits are still open.",
+        "La table n'a pas pu être déplacée : l'écriture a échoué. Le pointeur du jeu n'a pas été modifié, donc le "
+        "jeu lit toujours la table à sa place. Vos modifications sont toujours ouvertes.");
+    set(Row::NotLocated,
+        "This image's code no longer points at a sound-move table inside the file (the pointer at 0x%1 holds "
+        "0x%2). The image is shown for viewing only, and nothing will be written to it.",
+        "Le code de cette rom ne pointe plus vers une table des attaques sonores dans le fichier (le pointeur à "
+        "0x%1 contient 0x%2). La rom est affichée pour consultation seulement, et rien n'y sera écrit.");
+    set(Row::NotVerified,
+        "This image's code points at 0x%1, but no sound-move table that can be read safely stands there. The "
+        "image is shown for viewing only, and nothing will be written to it.",
+        "Le code de cette rom pointe vers 0x%1, mais aucune table des attaques sonores lisible sûrement ne s'y "
+        "trouve. La rom est affichée pour consultation seulement, et rien n'y sera écrit.");
+    set(Row::MoveTooltip, "Move %1", "Attaque %1");
+    set(Row::TableAt, "table at 0x%1", "table à 0x%1");
+    set(Row::NamesAt, "names at 0x%1", "noms à 0x%1");
 }
 
 } // namespace zarnith

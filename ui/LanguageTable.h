@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 33;
+inline constexpr int LanguageRowCount = 55;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -49,6 +49,28 @@ inline constexpr int Warning = 29;
 inline constexpr int ErrorCaption = 30;
 inline constexpr int UnexpectedError = 31;
 inline constexpr int EndedEarly = 32;
+inline constexpr int Edit = 33;
+inline constexpr int Undo = 34;
+inline constexpr int Redo = 35;
+inline constexpr int AddMove = 36;
+inline constexpr int RemoveMove = 37;
+inline constexpr int SaveChanges = 38;
+inline constexpr int NotSaved = 39;
+inline constexpr int ReasonReplaced = 40;
+inline constexpr int ReasonShorter = 41;
+inline constexpr int ReasonNotVerified = 42;
+inline constexpr int ReasonPointerChanged = 43;
+inline constexpr int ReasonNoFreeSpace = 44;
+inline constexpr int ChangedOnDisk = 45;
+inline constexpr int MoveQuestion = 46;
+inline constexpr int Moved = 47;
+inline constexpr int MoveFailed = 48;
+inline constexpr int NotLocated = 49;
+inline constexpr int NotVerified = 50;
+inline constexpr int MoveTooltip = 51;
+inline constexpr int TableAt = 52;
+inline constexpr int NamesAt = 53;
+inline constexpr int ReasonChangeKept = 54;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

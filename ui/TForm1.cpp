@@ -1,12 +1,13 @@
 #include "TForm1.h"
 
-#include "soundmoves/TableEditing.h"
-
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyledItemDelegate>
@@ -18,6 +19,23 @@ namespace {
 constexpr int ClientWidth = 385;
 constexpr int ClientHeight = 205;
 constexpr int ItemHeight = 13;
+
+QString Hex(std::uint32_t value)
+{
+    return QString::number(value, 16).toUpper();
+}
+
+// The first local file among dropped items, if any.
+QString DroppedFile(const QMimeData* data)
+{
+    if (data == nullptr)
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
 
 // Gives list rows the layout's fixed height.
 class FixedHeightDelegate : public QStyledItemDelegate
@@ -50,6 +68,7 @@ void TForm1::BuildWindow()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(QFont("Tahoma", 8));
+    setAcceptDrops(true);
 
     auto* client = new QWidget(this);
     client->setFixedSize(ClientWidth, ClientHeight);
@@ -110,6 +129,25 @@ void TForm1::BuildWindow()
     QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
     Exit1->setShortcuts(quit.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::Key_Q) } : quit);
 
+    Edit1 = MainMenu1->addMenu("&Edit");
+    Undo1 = action(Edit1, "Undo1", "&Undo", &TForm1::Undo1Click);
+    Redo1 = action(Edit1, "Redo1", "&Redo", &TForm1::Redo1Click);
+    Edit1->addSeparator();
+    AddMove1 = action(Edit1, "AddMove1", "&Add Move", &TForm1::AddMove1Click);
+    RemoveMove1 = action(Edit1, "RemoveMove1", "&Remove Move", &TForm1::RemoveMove1Click);
+    Undo1->setShortcuts(QKeySequence::Undo);
+    // Both of the common redo keys, whatever the platform's own list holds.
+    QList<QKeySequence> redo = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence& key :
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) }) {
+        if (!redo.contains(key))
+            redo.append(key);
+    }
+    Redo1->setShortcuts(redo);
+    // Keys that none of the platforms' standard keys use.
+    AddMove1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    RemoveMove1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+
     Options1 = MainMenu1->addMenu("&Options");
     Language1 = Options1->addMenu("&Language");
     English1 = action(Language1, "English1", "&English", &TForm1::English1Click);
@@ -127,6 +165,7 @@ void TForm1::BuildWindow()
     About1 = action(Help1, "About1", "&About", &TForm1::About1Click);
     VersionsCompatible1
         = action(Help1, "VersionsCompatible1", "&Versions Compatible", &TForm1::VersionsCompatible1Click);
+    UpdateControls();
 
     // The client area is fixed; the window is as large as the menu bar and that, and no larger.
     adjustSize();
@@ -160,6 +199,11 @@ void TForm1::SetMenuCaptions()
     Save1->setText(Text(Row::Save));
     Close1->setText(Text(Row::Close));
     Exit1->setText(Text(Row::Exit));
+    Edit1->setTitle(Text(Row::Edit));
+    Undo1->setText(Text(Row::Undo));
+    Redo1->setText(Text(Row::Redo));
+    AddMove1->setText(Text(Row::AddMove));
+    RemoveMove1->setText(Text(Row::RemoveMove));
     Options1->setTitle(Text(Row::Options));
     Language1->setTitle(Text(Row::Language));
     Help1->setTitle(Text(Row::Help));
@@ -177,8 +221,10 @@ void TForm1::SetButtonCaptions()
 void TForm1::FillListBox()
 {
     ListBox1->clear();
-    for (int i = 0; i < m_soundMoves.Count; ++i)
-        ListBox1->addItem(QString::fromStdString(m_soundMoves.Entries[i].Name));
+    for (const SoundMoveEntry& entry : m_document.Table().Entries) {
+        auto* item = new QListWidgetItem(QString::fromStdString(entry.Name), ListBox1);
+        item->setToolTip(Text(Row::MoveTooltip).arg(entry.Id()));
+    }
     ListBox1->setCurrentRow(-1);
     ListBox1->clearSelection();
 }
@@ -198,22 +244,48 @@ int TForm1::Message(const QString& text, int captionRow, unsigned flags)
     return m_dialogs.MessageBox(this, text, Text(captionRow), flags);
 }
 
-void TForm1::SetRomControlsEnabled(bool enabled)
+// Enables what the document allows, and names the open file, its game and any place of its
+// data that is not the game's own in the title.
+void TForm1::UpdateControls()
 {
-    Save1->setEnabled(enabled);
-    Close1->setEnabled(enabled);
-    ChangeMoveButton->setEnabled(enabled);
-    InsertMoveButton->setEnabled(enabled);
-    MoveComboBox->setEnabled(enabled);
-    DeleteMoveButton->setEnabled(enabled);
+    const bool open = m_document.IsOpen();
+    const bool editable = m_document.CanSave();
+    Save1->setEnabled(editable);
+    Close1->setEnabled(open);
+    MoveComboBox->setEnabled(open);
+    for (QPushButton* button : { ChangeMoveButton, InsertMoveButton, DeleteMoveButton })
+        button->setEnabled(editable);
+    AddMove1->setEnabled(editable);
+    RemoveMove1->setEnabled(editable);
+    Undo1->setEnabled(m_document.CanUndo());
+    Redo1->setEnabled(m_document.CanRedo());
+
+    QStringList title;
+    QStringList places;
+    if (open) {
+        const RomAccess& rom = m_document.Rom();
+        const std::optional<std::uint32_t> table = m_document.TableOffset();
+        if (table && *table != m_document.Game()->SoundMovesOffset)
+            places << Text(Row::TableAt).arg(Hex(*table));
+        if (!rom.NamesAtOwnOffset())
+            places << Text(Row::NamesAt).arg(Hex(rom.MoveNamesOffset() - NameSlotWidth));
+        title << QFileInfo(QString::fromStdString(m_document.Path())).fileName() + "[*]"
+              << QString::fromUtf8(m_document.Game()->Name.data(), static_cast<int>(m_document.Game()->Name.size()));
+        if (!places.isEmpty())
+            title << places.join(", ");
+    }
+    title << "Zarnith";
+    setWindowTitle(title.join(QString::fromUtf8(" \u2014 ")));
+    setWindowModified(m_document.IsModified());
+    ListBox1->setToolTip(places.join(", "));
 }
 
 void TForm1::ReturnToNoRomState()
 {
-    m_rom.CloseRom();
+    m_document.Close();
     ListBox1->clear();
     MoveComboBox->clear();
-    SetRomControlsEnabled(false);
+    UpdateControls();
 }
 
 QString TForm1::OpenErrorText(OpenError error) const
@@ -232,58 +304,180 @@ QString TForm1::OpenErrorText(OpenError error) const
     return Text(Row::OpenFailed).arg(Text(Row::ReasonOther));
 }
 
+// With unsaved edits, asks whether to save them, drop them or stay; true when the caller may go
+// on and drop what is open.
+bool TForm1::ConfirmDiscard()
+{
+    if (!m_document.IsModified())
+        return true;
+    switch (Message(Row::SaveChanges, Row::Warning, MbSaveDiscardCancel)) {
+    case IdYes:
+        return SaveDocument();
+    case IdNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Before another file takes the place of the open one: the unsaved-edits question when there
+// are edits, otherwise the question whether to open another file at all.
+bool TForm1::ConfirmReplace()
+{
+    if (m_document.IsModified())
+        return ConfirmDiscard();
+    return !m_document.IsOpen() || Message(Row::AlreadyOpen, Row::Warning, MbYesNo | MbDefButton2) != IdNo;
+}
+
 void TForm1::Open1Click()
 {
-    if (m_rom.IsRomOpen() && Message(Row::AlreadyOpen, Row::Warning, MbYesNo | MbDefButton2) == IdNo)
+    if (!ConfirmReplace())
         return;
     std::optional<QString> path = m_dialogs.GetOpenFileName(this);
-    if (!path)
-        return;
-    m_rom.CloseRom();
+    if (path)
+        OpenPath(*path);
+}
 
-    if (OpenError error = m_rom.OpenRom(path->toStdString()); error != OpenError::None) {
-        ReturnToNoRomState();
-        Message(OpenErrorText(error), Row::Attention, MbOk);
-        return;
-    }
-    if (m_rom.IdentifyGame() == nullptr) {
-        ReturnToNoRomState();
-        Message(Row::NotSupported, Row::Attention, MbOk);
-        return;
-    }
-    SetRomControlsEnabled(true);
+void TForm1::OpenFile(const QString& path)
+{
+    if (ConfirmReplace())
+        OpenPath(path);
+}
 
-    ReadMoveNames(m_rom, m_moveNames);
+void TForm1::OpenPath(const QString& path)
+{
+    ListBox1->clear();
     MoveComboBox->clear();
-    for (const std::string& name : m_moveNames)
-        MoveComboBox->addItem(QString::fromStdString(name));
+    const Document::OpenResult opened = m_document.Open(path.toStdString(), [this](int index, std::uint16_t id) {
+        return Message(Text(Row::RepairQuestion).arg(index + 1).arg(id), Row::Attention, MbYesNo) != IdNo;
+    });
+    if (!opened.Supported) {
+        ReturnToNoRomState();
+        Message(opened.Error != OpenError::None ? OpenErrorText(opened.Error) : Text(Row::NotSupported), Row::Attention,
+            MbOk);
+        return;
+    }
+    const MoveNameList& names = m_document.Names();
+    for (int i = 0; i < MoveCount; ++i) {
+        MoveComboBox->addItem(QString::fromStdString(names[i]));
+        MoveComboBox->setItemData(i, Text(Row::MoveTooltip).arg(i + 1), Qt::ToolTipRole);
+    }
     MoveComboBox->setCurrentIndex(0);
-
-    LoadResult loaded = LoadSoundMoves(m_rom, m_moveNames, m_soundMoves,
-        [this](int, std::uint16_t) { return Message(Row::RepairQuestion, Row::Attention, MbYesNo) != IdNo; });
-    if (loaded.RepairsFailed > 0)
-        Message(Row::RepairFailed, Row::Attention, MbOk);
-    if (loaded.EndedEarly)
-        Message(Row::EndedEarly, Row::Attention, MbOk);
     FillListBox();
+    UpdateControls();
+    ReportLoad(opened.Load);
+}
+
+void TForm1::ReportLoad(const LoadResult& load)
+{
+    if (load.RepairsFailed > 0)
+        Message(Row::RepairFailed, Row::Attention, MbOk);
+    const RomAccess& rom = m_document.Rom();
+    const GameInfo& game = *m_document.Game();
+    switch (load.Status) {
+    case TableStatus::Verified:
+        break;
+    case TableStatus::EndOfFile:
+        Message(Row::EndedEarly, Row::Attention, MbOk);
+        break;
+    case TableStatus::NotLocated:
+        Message(
+            Text(Row::NotLocated).arg(Hex(game.TableWordAt), Hex(rom.TableWord().value_or(0))), Row::Attention, MbOk);
+        break;
+    case TableStatus::NoEndPair:
+    case TableStatus::NotMoves:
+        Message(Text(Row::NotVerified).arg(Hex(rom.SoundMovesOffset())), Row::Attention, MbOk);
+        break;
+    }
+}
+
+bool TForm1::SaveDocument()
+{
+    const SaveQuestions ask {
+        [this] { return Message(Row::ChangedOnDisk, Row::Warning, MbYesNo | MbDefButton2) == IdYes; },
+        [this](std::uint32_t to, std::uint32_t pointerAt) {
+            return Message(Text(Row::MoveQuestion).arg(Hex(to), Hex(pointerAt)), Row::Warning, MbYesNo | MbDefButton2)
+                == IdYes;
+        },
+    };
+    const SaveStatus status = m_document.Save(ask);
+    auto refused = [this](int reason) { Message(Text(Row::NotSaved).arg(Text(reason)), Row::Attention, MbOk); };
+    switch (status) {
+    case SaveStatus::Saved:
+        Message(Row::Saved, Row::Attention, MbOk);
+        break;
+    case SaveStatus::Moved:
+        Message(Text(Row::Moved).arg(Hex(m_document.Place().Offset)), Row::Attention, MbOk);
+        break;
+    case SaveStatus::NotVerified:
+        refused(Row::ReasonNotVerified);
+        break;
+    case SaveStatus::Replaced:
+        refused(Row::ReasonReplaced);
+        break;
+    case SaveStatus::Shorter:
+        refused(Row::ReasonShorter);
+        break;
+    case SaveStatus::PointerChanged:
+        refused(Row::ReasonPointerChanged);
+        break;
+    case SaveStatus::ChangeKept:
+        refused(Row::ReasonChangeKept);
+        break;
+    case SaveStatus::NoFreeSpace:
+        refused(Row::ReasonNoFreeSpace);
+        break;
+    case SaveStatus::MoveDeclined:
+        break;
+    case SaveStatus::MoveFailed:
+        Message(Row::MoveFailed, Row::Attention, MbOk);
+        break;
+    case SaveStatus::WriteFailed:
+        Message(Row::SaveFailed, Row::Attention, MbOk);
+        break;
+    }
+    UpdateControls();
+    return SaveSucceeded(status);
 }
 
 void TForm1::Save1Click()
 {
-    if (!m_rom.IsRomOpen())
-        return;
-    bool saved = SaveSoundMoves(m_rom, m_soundMoves);
-    Message(saved ? Row::Saved : Row::SaveFailed, Row::Attention, MbOk);
+    if (m_document.CanSave())
+        SaveDocument();
 }
 
 void TForm1::Close1Click()
 {
-    ReturnToNoRomState();
+    if (ConfirmDiscard())
+        ReturnToNoRomState();
 }
 
 void TForm1::Exit1Click()
 {
     close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (ConfirmDiscard())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenFile(path);
 }
 
 void TForm1::English1Click()
@@ -320,31 +514,56 @@ int TForm1::SelectedEntry() const
     return row;
 }
 
-// The three edits need a selected move and a selected entry, and do nothing without them; the
-// list is refilled afterwards, so no entry stays selected.
-void TForm1::EditSelection(const std::function<void(int s, int m)>& edit)
+// The edits need a selected move, and all but Add Move a selected entry; they do nothing
+// without them. The list is refilled afterwards, so no entry stays selected.
+void TForm1::EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit)
 {
     int m = MoveComboBox->currentIndex();
     int s = SelectedEntry();
-    if (m < 0 || s < 0)
+    if (m < 0 || (needsEntry && s < 0))
         return;
     edit(s, m);
     FillListBox();
+    UpdateControls();
 }
 
 void TForm1::ChangeMoveButtonClick()
 {
-    EditSelection([this](int s, int m) { ChangeMove(m_soundMoves, m_moveNames, s, m); });
+    EditSelection(true, [this](int s, int m) { return m_document.Change(s, m); });
 }
 
 void TForm1::InsertMoveButtonClick()
 {
-    EditSelection([this](int s, int m) { InsertMove(m_soundMoves, m_moveNames, s, m); });
+    EditSelection(true, [this](int s, int m) { return m_document.Insert(s, m); });
 }
 
 void TForm1::DeleteMoveButtonClick()
 {
-    EditSelection([this](int s, int) { DeleteMove(m_soundMoves, m_moveNames, s); });
+    EditSelection(true, [this](int s, int) { return m_document.Delete(s); });
+}
+
+void TForm1::AddMove1Click()
+{
+    EditSelection(false, [this](int, int m) { return m_document.Append(m); });
+}
+
+void TForm1::RemoveMove1Click()
+{
+    EditSelection(true, [this](int s, int) { return m_document.Remove(s); });
+}
+
+void TForm1::Undo1Click()
+{
+    if (m_document.Undo())
+        FillListBox();
+    UpdateControls();
+}
+
+void TForm1::Redo1Click()
+{
+    if (m_document.Redo())
+        FillListBox();
+    UpdateControls();
 }
 
 } // namespace zarnith

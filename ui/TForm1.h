@@ -2,9 +2,7 @@
 
 #include "Dialogs.h"
 #include "LanguageTable.h"
-#include "rom/RomAccess.h"
-#include "soundmoves/SoundMoves.h"
-#include "text/MoveNames.h"
+#include "soundmoves/Document.h"
 
 #include <QMainWindow>
 
@@ -18,8 +16,8 @@ class QPushButton;
 
 namespace zarnith {
 
-// The main window: the entry list, the move list, the three editing buttons and the menu.
-// It owns the open ROM, its move names and its sound-move table for the whole run.
+// The main window: the entry list, the move list, the three editing buttons and the menu. It
+// shows the open document and passes the user's commands to it.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -38,6 +36,11 @@ public:
     QAction* Save1 = nullptr;
     QAction* Close1 = nullptr;
     QAction* Exit1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
+    QAction* AddMove1 = nullptr;
+    QAction* RemoveMove1 = nullptr;
     QMenu* Options1 = nullptr;
     QMenu* Language1 = nullptr;
     QAction* English1 = nullptr;
@@ -52,18 +55,25 @@ public:
     void FillListBox();
     // The exception display: a message box in the current language.
     void ShowException(const QString& message);
+    // Opens path by the Open command's road, without its file dialog: for a file named on the
+    // command line or dropped on the window.
+    void OpenFile(const QString& path);
 
     // Row of the language table in the current language.
     QString Text(int row) const { return m_languageTable[row * 2 + m_currentLanguage]; }
     int CurrentLanguage() const { return m_currentLanguage; }
-    const RomAccess& Rom() const { return m_rom; }
-    const SoundMoveTable& SoundMoves() const { return m_soundMoves; }
+    const Document& Doc() const { return m_document; }
+    Document& Doc() { return m_document; }
 
 public slots:
     void Open1Click();
     void Save1Click();
     void Close1Click();
     void Exit1Click();
+    void Undo1Click();
+    void Redo1Click();
+    void AddMove1Click();
+    void RemoveMove1Click();
     void English1Click();
     void Francais1Click();
     void About1Click();
@@ -74,23 +84,29 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildWindow();
-    void SetRomControlsEnabled(bool enabled);
+    void UpdateControls();
     void ReturnToNoRomState();
+    bool ConfirmDiscard();
+    bool ConfirmReplace();
+    void OpenPath(const QString& path);
+    void ReportLoad(const LoadResult& load);
+    bool SaveDocument();
     int Message(int textRow, int captionRow, unsigned flags);
     int Message(const QString& text, int captionRow, unsigned flags);
     QString OpenErrorText(OpenError error) const;
     int SelectedEntry() const;
-    void EditSelection(const std::function<void(int s, int m)>& edit);
+    void EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit);
 
     Dialogs& m_dialogs;
     LanguageStrings m_languageTable;
     int m_currentLanguage = English;
-    RomAccess m_rom;
-    MoveNameList m_moveNames;
-    SoundMoveTable m_soundMoves;
+    Document m_document;
     bool m_centred = false;
 };
 

@@ -4,11 +4,13 @@
 
 #ifdef _WIN32
 #include <fcntl.h>
+#include <filesystem>
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #else
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,17 +41,28 @@ OpenError ErrorFromErrno(int error)
 
 #ifdef _WIN32
 
+namespace {
+
+// The UTF-8 path as the wide string the system's wide calls take.
+std::wstring WidePath(const std::string& path)
+{
+    return std::filesystem::path(std::u8string(path.begin(), path.end())).wstring();
+}
+
+} // namespace
+
 OpenError OpenRegularFile(const std::string& path, FileHandle* handle)
 {
+    const std::wstring wide = WidePath(path);
     struct _stat64 info
     {
     };
-    if (_stat64(path.c_str(), &info) != 0)
+    if (_wstat64(wide.c_str(), &info) != 0)
         return ErrorFromErrno(errno);
     if ((info.st_mode & _S_IFMT) != _S_IFREG)
         return OpenError::NotRegularFile;
     int fd = -1;
-    if (_sopen_s(&fd, path.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYWR, _S_IREAD | _S_IWRITE) != 0)
+    if (_wsopen_s(&fd, wide.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYWR, _S_IREAD | _S_IWRITE) != 0)
         return errno == EACCES ? OpenError::Permission : ErrorFromErrno(errno);
     if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
         _close(fd);
@@ -106,7 +119,12 @@ bool IsFileAtPath(FileHandle, const std::string& path)
     struct _stat64 info
     {
     };
-    return _stat64(path.c_str(), &info) == 0;
+    return _wstat64(WidePath(path).c_str(), &info) == 0;
+}
+
+bool HasGraphicalSession()
+{
+    return true;
 }
 
 #else
@@ -186,6 +204,16 @@ bool IsFileAtPath(FileHandle handle, const std::string& path)
     };
     return ::fstat(handle, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev
         && opened.st_ino == named.st_ino;
+}
+
+bool HasGraphicalSession()
+{
+#ifdef __APPLE__
+    return true;
+#else
+    return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr
+        || std::getenv("QT_QPA_PLATFORM") != nullptr;
+#endif
 }
 
 #endif

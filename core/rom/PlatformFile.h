@@ -19,6 +19,8 @@ enum class OpenError {
 using FileHandle = int;
 inline constexpr FileHandle NoFile = -1;
 
+// Paths are UTF-8 on every platform; on Windows they are handed to the system as UTF-16.
+
 // Opens an existing regular file for binary reading and writing: never creates, never
 // truncates. Anything that is not a regular file (directory, FIFO, device, socket) is refused
 // without being read, so a FIFO cannot block the caller. On success *handle is set.
@@ -40,5 +42,9 @@ long long FileSize(FileHandle handle);
 
 // Whether path still names the open file (it was not renamed, replaced or removed since).
 bool IsFileAtPath(FileHandle handle, const std::string& path);
+
+// Whether a graphical session is there to show a window in (always true where the system
+// itself is graphical).
+bool HasGraphicalSession();
 
 } // namespace zarnith

@@ -11,6 +11,19 @@ const GameInfo* FindGame(std::string_view code, std::uint8_t revision)
     return nullptr;
 }
 
+std::optional<std::uint32_t> ReadWordAt(RomFile& file, std::uint32_t offset)
+{
+    file.SeekGet(offset, 4);
+    std::uint32_t word = 0;
+    for (int i = 0; i < 4; ++i) {
+        int byte = file.ReadByte();
+        if (byte == EndOfFile)
+            return std::nullopt;
+        word |= static_cast<std::uint32_t>(byte) << (8 * i);
+    }
+    return word;
+}
+
 OpenError RomAccess::OpenRom(const std::string& path)
 {
     m_game = nullptr;
@@ -26,7 +39,7 @@ bool RomAccess::CloseRom()
 const GameInfo* RomAccess::IdentifyGame()
 {
     m_game = nullptr;
-    m_file.SeekGet(GameCodeOffset);
+    m_file.SeekGet(GameCodeOffset, 4);
     std::string code;
     for (int i = 0; i < 4; ++i) {
         int byte = m_file.ReadByte();
@@ -34,7 +47,7 @@ const GameInfo* RomAccess::IdentifyGame()
             return nullptr;
         code += static_cast<char>(byte);
     }
-    m_file.SeekGet(SoftwareVersionOffset);
+    m_file.SeekGet(SoftwareVersionOffset, 1);
     int revision = m_file.ReadByte();
     if (revision == EndOfFile)
         return nullptr;
@@ -42,9 +55,31 @@ const GameInfo* RomAccess::IdentifyGame()
     if (game == nullptr)
         return nullptr;
     m_game = game;
-    m_moveNamesOffset = game->MoveNamesOffset;
-    m_soundMovesOffset = game->SoundMovesOffset;
+
+    const long long size = m_file.Size();
+    // An address inside the file: o = address - RomBase, with count more bytes from o on.
+    auto inside = [size](std::optional<std::uint32_t> word, std::uint32_t count) {
+        return word && *word >= RomBase && static_cast<long long>(*word - RomBase) + count <= size;
+    };
+    m_tableWord = ReadWordAt(m_file, game->TableWordAt);
+    m_tableWordInFile = inside(m_tableWord, 2) && (*m_tableWord & 1) == 0;
+    m_soundMovesOffset = m_tableWordInFile ? *m_tableWord - RomBase : game->SoundMovesOffset;
+    // Names are only shown, never written: a names word that points nowhere useful falls back
+    // to the unmodified game's offset.
+    const std::optional<std::uint32_t> names = ReadWordAt(m_file, game->NamesWordAt);
+    m_moveNamesOffset = inside(names, NameSlotWidth + 1) ? *names - RomBase + NameSlotWidth : game->MoveNamesOffset;
     return game;
+}
+
+bool RomAccess::NamesAtOwnOffset() const
+{
+    return m_game == nullptr || m_moveNamesOffset == m_game->NamesAddress - RomBase + NameSlotWidth
+        || m_moveNamesOffset == m_game->MoveNamesOffset;
+}
+
+bool RomAccess::TableAtOwnOffset() const
+{
+    return m_game == nullptr || (m_tableWordInFile && m_soundMovesOffset == m_game->SoundMovesOffset);
 }
 
 } // namespace zarnith

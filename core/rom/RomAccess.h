@@ -4,13 +4,16 @@
 #include "rom/RomFile.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zarnith {
 
-// The open ROM and the identification of its game. The offsets keep the values of the last
-// identified game; Game() tells whether they belong to the file that is open now, and nothing
-// may read past the header or write to a file for which it is null.
+// The open ROM, the identification of its game, and where the game's code says its move names
+// and sound-move table are. Images changed by other tools often have these moved to free space
+// with the code's addresses rewritten, so the addresses in the code are followed rather than
+// the offsets of the unmodified game. Game() tells whether the offsets belong to the file open
+// now; nothing may read past the header or write to a file for which it is null.
 class RomAccess
 {
 public:
@@ -18,22 +21,41 @@ public:
     bool IsRomOpen() const { return m_file.IsOpen(); }
     bool CloseRom();
 
-    // Reads the game code and software version from the header and, for a supported image,
-    // sets the offsets. Returns the matching row, or nullptr (offsets left unchanged).
+    // Reads the game code and software version from the header and, for a supported image, the
+    // two address words, and sets the offsets. Returns the matching row, or nullptr (offsets
+    // left unchanged).
     const GameInfo* IdentifyGame();
 
     // The game identified for the file open now, or nullptr.
     const GameInfo* Game() const { return m_game; }
+    // Where move 1's name starts: past move 0's slot where the names word points, or the
+    // unmodified game's offset when the word does not point inside the file.
     std::uint32_t MoveNamesOffset() const { return m_moveNamesOffset; }
+    // Where the table word points. Meaningful only while TableWordInFile().
     std::uint32_t SoundMovesOffset() const { return m_soundMovesOffset; }
+    // Whether the table word held an address inside the file (even, with a pair after it).
+    bool TableWordInFile() const { return m_tableWordInFile; }
+    // What the table word held when identified; nothing when it could not be read.
+    std::optional<std::uint32_t> TableWord() const { return m_tableWord; }
+    // Whether the names and the table are where the unmodified game has them.
+    bool NamesAtOwnOffset() const;
+    bool TableAtOwnOffset() const;
 
     RomFile& File() { return m_file; }
+    const RomFile& File() const { return m_file; }
 
 private:
+    std::optional<std::uint32_t> ReadWord(std::uint32_t offset);
+
     RomFile m_file;
     const GameInfo* m_game = nullptr;
     std::uint32_t m_moveNamesOffset = 0;
     std::uint32_t m_soundMovesOffset = 0;
+    std::optional<std::uint32_t> m_tableWord;
+    bool m_tableWordInFile = false;
 };
+
+// Reads a little-endian 32-bit word at offset; nothing when the file ends first.
+std::optional<std::uint32_t> ReadWordAt(RomFile& file, std::uint32_t offset);
 
 } // namespace zarnith

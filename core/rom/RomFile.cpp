@@ -1,5 +1,7 @@
 #include "rom/RomFile.h"
 
+#include <algorithm>
+
 namespace zarnith {
 
 RomFile::~RomFile()
@@ -10,7 +12,6 @@ RomFile::~RomFile()
 OpenError RomFile::Open(const std::string& path)
 {
     Close();
-    m_failed = false;
     m_position = 0;
     m_bufferLength = 0;
     m_pending.clear();
@@ -19,7 +20,6 @@ OpenError RomFile::Open(const std::string& path)
     OpenError error = OpenRegularFile(path, &m_handle);
     if (error != OpenError::None) {
         m_handle = NoFile;
-        m_failed = true;
         return error;
     }
     m_path = path;
@@ -33,40 +33,44 @@ bool RomFile::Close()
     bool ok = m_pending.empty() || Flush();
     ok = CloseFile(m_handle) && ok;
     m_handle = NoFile;
-    m_failed = true;
     m_pending.clear();
     m_bufferLength = 0;
     return ok;
 }
 
-void RomFile::SeekGet(std::uint32_t offset)
+void RomFile::SeekGet(std::uint32_t offset, std::size_t expected)
 {
-    if (!m_failed)
+    if (IsOpen()) {
         m_position = offset;
+        m_expectedEnd = offset + expected;
+    }
 }
 
 void RomFile::SeekPut(std::uint32_t offset)
 {
-    if (!m_failed)
+    if (IsOpen())
         m_position = offset;
 }
 
 std::optional<std::uint32_t> RomFile::TellGet() const
 {
-    if (m_failed)
+    if (!IsOpen())
         return std::nullopt;
     return static_cast<std::uint32_t>(m_position);
 }
 
 bool RomFile::Fill()
 {
-    // Held writes go out first, so that a read sees them.
-    if (!m_pending.empty() && !Flush())
-        return false;
+    // Held writes go out first, so that a read sees them; if they fail the read goes on over
+    // what the file holds.
+    if (!m_pending.empty())
+        Flush();
     const bool readingOn = m_bufferLength > 0 && m_position == m_bufferStart + m_bufferLength;
-    long long count = ReadAt(m_handle, m_position, m_buffer.data(), readingOn ? NextRead : FirstRead);
+    std::size_t size = readingOn ? NextRead : FirstRead;
+    if (m_expectedEnd > m_position)
+        size = static_cast<std::size_t>(std::min<std::uint64_t>(NextRead, m_expectedEnd - m_position));
+    long long count = ReadAt(m_handle, m_position, m_buffer.data(), size);
     if (count <= 0) {
-        m_failed = true;
         m_bufferLength = 0;
         return false;
     }
@@ -78,14 +82,27 @@ bool RomFile::Fill()
 
 int RomFile::ReadByteSlow()
 {
-    if (m_failed || !Fill())
+    if (!IsOpen() || !Fill())
         return EndOfFile;
     return m_buffer[static_cast<std::size_t>(m_position++ - m_bufferStart)];
 }
 
+std::size_t RomFile::ReadBlock(std::uint64_t offset, std::uint8_t* out, std::size_t size)
+{
+    if (!IsOpen())
+        return 0;
+    if (!m_pending.empty())
+        Flush();
+    long long count = ReadAt(m_handle, offset, out, size);
+    if (count <= 0)
+        return 0;
+    m_bytesRead += static_cast<std::uint64_t>(count);
+    return static_cast<std::size_t>(count);
+}
+
 bool RomFile::WriteByte(std::uint8_t value)
 {
-    if (m_failed)
+    if (!IsOpen())
         return false;
     if (!m_pending.empty() && m_position != m_pendingStart + m_pending.size() && !Flush())
         return false;
@@ -99,19 +116,23 @@ bool RomFile::WriteByte(std::uint8_t value)
     return true;
 }
 
+bool RomFile::Injected(int& countdown)
+{
+    return countdown > 0 && --countdown == 0;
+}
+
 bool RomFile::Flush()
 {
-    if (m_failed)
+    if (!IsOpen())
         return false;
     if (m_pending.empty())
         return true;
-    bool ok = WriteAt(m_handle, m_pendingStart, m_pending.data(), m_pending.size());
+    bool ok = !Injected(m_failWriteIn) && WriteAt(m_handle, m_pendingStart, m_pending.data(), m_pending.size());
     if (ok)
         m_bytesWritten += m_pending.size();
     m_pending.clear();
     if (!ok) {
-        // What the file holds is no longer known.
-        m_failed = true;
+        // What the file holds is no longer known, so nothing read ahead may be trusted.
         m_bufferLength = 0;
     }
     return ok;
@@ -121,11 +142,7 @@ bool RomFile::Sync()
 {
     if (!Flush())
         return false;
-    if (!SyncFile(m_handle)) {
-        m_failed = true;
-        return false;
-    }
-    return true;
+    return !Injected(m_failSyncIn) && SyncFile(m_handle);
 }
 
 long long RomFile::Size() const

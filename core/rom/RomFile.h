@@ -11,13 +11,14 @@
 
 namespace zarnith {
 
-// What ReadByte gives at the end of the file or on a failed stream.
+// What ReadByte gives at or past the end of the file, or when the file cannot be read.
 inline constexpr int EndOfFile = -1;
 
 // The one stream over an open ROM: binary, reading and writing through one shared position,
-// never creating or truncating the file. A failed open, a read at the end of the file or a
-// failed write puts it in a failed state that lasts until the next Open: reads then give
-// EndOfFile, TellGet gives nothing, and seeks and writes change nothing.
+// never creating or truncating the file. The end of the file and a failed write are separate
+// events: a read at the end gives EndOfFile and changes nothing else, so the next seek reads on
+// as before; a write that fails is reported by Flush or Sync, its bytes are dropped and what was
+// read ahead is forgotten, since the file's contents there are no longer known.
 //
 // Reads are buffered in small pieces, so opening a ROM reads a few kilobytes of it, not
 // megabytes; writes are held until Flush, Sync or Close.
@@ -34,34 +35,40 @@ public:
     bool IsOpen() const { return m_handle != NoFile; }
     // Writes out what is held and closes; false when that did not fully succeed.
     bool Close();
-    bool Failed() const { return m_failed; }
 
-    void SeekGet(std::uint32_t offset);
+    // Moves the read position; expected, when known, is how many bytes the caller means to read
+    // from there, so that no more than that is read ahead.
+    void SeekGet(std::uint32_t offset, std::size_t expected = 0);
+    // The position, or nothing when no file is open.
     std::optional<std::uint32_t> TellGet() const;
     // A byte 0..255, or EndOfFile.
     int ReadByte()
     {
-        if (!m_failed && m_position - m_bufferStart < m_bufferLength)
+        if (m_position - m_bufferStart < m_bufferLength)
             return m_buffer[static_cast<std::size_t>(m_position++ - m_bufferStart)];
         return ReadByteSlow();
     }
 
-    // The bytes already read ahead from the current position (none on a failed stream). Taking
-    // them and then Skip(n) is the same as n calls of ReadByte, without the per-byte checks.
+    // The bytes already read ahead from the current position. Taking them and then Skip(n) is
+    // the same as n calls of ReadByte, without the per-byte checks.
     std::span<const std::uint8_t> Buffered() const
     {
         const std::uint64_t at = m_position - m_bufferStart;
-        if (m_failed || at >= m_bufferLength)
+        if (at >= m_bufferLength)
             return {};
         return { m_buffer.data() + at, m_bufferLength - static_cast<std::size_t>(at) };
     }
     // Moves on over count bytes of Buffered().
     void Skip(std::size_t count) { m_position += count; }
 
+    // Reads up to size bytes at offset straight into out, past the read-ahead (for long
+    // sequential scans); the number read, 0 at the end of the file or when it cannot be read.
+    std::size_t ReadBlock(std::uint64_t offset, std::uint8_t* out, std::size_t size);
+
     void SeekPut(std::uint32_t offset);
     bool WriteByte(std::uint8_t value);
 
-    // Writes out held bytes; false on a failed stream or a failed write.
+    // Writes out held bytes; false when no file is open or the write failed.
     bool Flush();
     // Flush, then make the bytes durable on disk.
     bool Sync();
@@ -75,6 +82,12 @@ public:
     // Bytes written to the file since the last Open.
     std::uint64_t BytesWritten() const { return m_bytesWritten; }
 
+    // For tests of failure paths: the n-th write (or sync) of held bytes from now on, in this
+    // file or the next one opened, fails as a full or broken disk would, without reaching the
+    // file. 0 cancels.
+    void FailNthWrite(int n) { m_failWriteIn = n; }
+    void FailNthSync(int n) { m_failSyncIn = n; }
+
 private:
     // The first read after a seek is small (a header field or a table is a few bytes); reading
     // on from there takes larger pieces.
@@ -83,11 +96,12 @@ private:
 
     bool Fill();
     int ReadByteSlow();
+    static bool Injected(int& countdown);
 
     FileHandle m_handle = NoFile;
     std::string m_path;
-    bool m_failed = true;
     std::uint64_t m_position = 0;
+    std::uint64_t m_expectedEnd = 0;
 
     std::array<std::uint8_t, NextRead> m_buffer {};
     std::uint64_t m_bufferStart = 0;
@@ -98,6 +112,8 @@ private:
 
     std::uint64_t m_bytesRead = 0;
     std::uint64_t m_bytesWritten = 0;
+    int m_failWriteIn = 0;
+    int m_failSyncIn = 0;
 };
 
 } // namespace zarnith

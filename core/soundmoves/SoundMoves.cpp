@@ -2,14 +2,47 @@
 
 #include "rom/RomAccess.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace zarnith {
 
 namespace {
 
-std::uint8_t ReadOrFF(RomFile& file)
+// The cartridge header: never free space, whatever it holds.
+constexpr std::uint32_t HeaderSize = 0xC0;
+
+using Bytes = std::vector<std::uint8_t>;
+
+// size bytes at offset, or fewer where the file ends.
+Bytes ReadBytes(RomFile& file, std::uint64_t offset, std::size_t size)
 {
-    int byte = file.ReadByte();
-    return static_cast<std::uint8_t>(byte == EndOfFile ? 0xFF : byte);
+    Bytes bytes(size);
+    std::size_t got = 0;
+    while (got < size) {
+        std::size_t n = file.ReadBlock(offset + got, bytes.data() + got, size - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+bool WriteBytes(RomFile& file, std::uint32_t offset, const Bytes& bytes)
+{
+    file.SeekPut(offset);
+    for (std::uint8_t byte : bytes) {
+        if (!file.WriteByte(byte))
+            return false;
+    }
+    return file.Sync();
+}
+
+Bytes Word(std::uint32_t value)
+{
+    return { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24) };
 }
 
 } // namespace
@@ -26,41 +59,94 @@ std::string EntryName(std::uint16_t id, const MoveNameList& names)
     return "??? (" + std::to_string(id) + ")";
 }
 
-LoadResult LoadSoundMoves(
-    RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, const AskRepairFunction& askRepair)
+LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, TablePlace& place,
+    const AskRepairFunction& askRepair)
 {
     LoadResult result;
+    table = SoundMoveTable {};
+    place = TablePlace {};
     if (rom.Game() == nullptr)
         return result;
     result.Loaded = true;
-    table = SoundMoveTable {};
+    const GameInfo& game = *rom.Game();
+    if (!rom.TableWordInFile()) {
+        // A word that still holds the game's own address, in a file too short to reach it, is a
+        // file cut short rather than a table moved away.
+        result.Status
+            = rom.TableWord() == RomBase + game.SoundMovesOffset ? TableStatus::EndOfFile : TableStatus::NotLocated;
+        return result;
+    }
 
     RomFile& file = rom.File();
     const std::uint32_t start = rom.SoundMovesOffset();
-    file.SeekGet(start);
-    while (table.Count < SoundMoveCount) {
-        SoundMoveEntry& entry = table.Entries[table.Count];
-        entry.Low = ReadOrFF(file);
-        entry.High = ReadOrFF(file);
-        if (entry.Low == 0xFF && entry.High == 0xFF)
+    const bool own = rom.TableAtOwnOffset();
+    const int bound = own ? SoundMoveCount : MaxSoundMoves;
+    Bytes held;
+    bool ended = false;
+    bool cut = false;
+    bool allValid = true;
+    file.SeekGet(start, 2 * (std::max(bound, SoundMoveCount) + 1));
+    for (int i = 0; i <= bound && !ended; ++i) {
+        const int low = file.ReadByte();
+        const int high = low == EndOfFile ? EndOfFile : file.ReadByte();
+        if (high == EndOfFile) {
+            cut = true;
             break;
-        if (!IsValidMove(entry.Id()) && askRepair(table.Count, entry.Id())) {
-            const auto end = static_cast<std::uint32_t>(start + 2 * (table.Count + 1));
-            if (RepairEntry(rom, end)) {
-                // Read back what the file now holds rather than assuming it.
-                file.SeekGet(end - 2);
-                entry.Low = ReadOrFF(file);
-                entry.High = ReadOrFF(file);
-            } else {
-                ++result.RepairsFailed;
-            }
         }
-        entry.Name = EntryName(entry.Id(), names);
-        ++table.Count;
+        held.push_back(static_cast<std::uint8_t>(low));
+        held.push_back(static_cast<std::uint8_t>(high));
+        ended = low == 0xFF && high == 0xFF;
+        if (!ended && i < bound) {
+            SoundMoveEntry entry { {}, static_cast<std::uint8_t>(low), static_cast<std::uint8_t>(high) };
+            entry.Name = EntryName(entry.Id(), names);
+            allValid = allValid && IsValidMove(entry.Id());
+            table.Entries.push_back(std::move(entry));
+        }
     }
-    if (table.Count < SoundMoveCount)
-        table.Entries[table.Count] = SoundMoveEntry {};
-    result.EndedEarly = file.Failed();
+    if (cut)
+        result.Status = TableStatus::EndOfFile;
+    else if (!ended)
+        result.Status = TableStatus::NoEndPair;
+    else if (!own && !allValid)
+        result.Status = TableStatus::NotMoves;
+    else
+        result.Status = TableStatus::Verified;
+    if (result.Status != TableStatus::Verified)
+        return result;
+
+    // The game's own place always has room for its ten entries and the end pair.
+    while (own && held.size() < 2 * (SoundMoveCount + 1)) {
+        const int byte = file.ReadByte();
+        if (byte == EndOfFile)
+            break;
+        held.push_back(static_cast<std::uint8_t>(byte));
+    }
+    held.resize(held.size() & ~std::size_t { 1 });
+    place = TablePlace { start, own, table.Count(), static_cast<int>(held.size() / 2) - 1, held, *rom.TableWord() };
+
+    if (!own)
+        return result;
+    for (int i = 0; i < table.Count(); ++i) {
+        SoundMoveEntry& entry = table.Entries[i];
+        if (IsValidMove(entry.Id()) || !askRepair(i, entry.Id()))
+            continue;
+        const auto end = static_cast<std::uint32_t>(start + 2 * (i + 1));
+        if (!RepairEntry(rom, end)) {
+            ++result.RepairsFailed;
+            continue;
+        }
+        // Read back what the file now holds rather than assuming it.
+        file.SeekGet(end - 2);
+        const int low = file.ReadByte();
+        const int high = file.ReadByte();
+        if (low == EndOfFile || high == EndOfFile)
+            continue;
+        entry.Low = static_cast<std::uint8_t>(low);
+        entry.High = static_cast<std::uint8_t>(high);
+        entry.Name = EntryName(entry.Id(), names);
+        place.Held[2 * i] = entry.Low;
+        place.Held[2 * i + 1] = entry.High;
+    }
     return result;
 }
 
@@ -73,22 +159,164 @@ bool RepairEntry(RomAccess& rom, std::uint32_t position)
     return file.WriteByte(FillerLow) && file.WriteByte(FillerHigh) && file.Flush();
 }
 
-bool SaveSoundMoves(RomAccess& rom, const SoundMoveTable& table)
+SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTable& table, const SaveQuestions& ask)
 {
     RomFile& file = rom.File();
-    if (rom.Game() == nullptr || file.Failed() || table.Count < 0 || table.Count > SoundMoveCount)
-        return false;
-    const std::uint32_t start = rom.SoundMovesOffset();
-    // Writing past the end would grow a file that was cut short since it was opened, and
-    // writing to a file that was replaced would save into one the user can no longer see.
-    if (file.Size() < static_cast<long long>(start) + 2 * table.Count || !file.StillAtPath())
-        return false;
-    file.SeekPut(start);
-    for (int i = 0; i < table.Count; ++i) {
-        if (!file.WriteByte(table.Entries[i].Low) || !file.WriteByte(table.Entries[i].High))
-            return false;
+    const int count = table.Count();
+    if (rom.Game() == nullptr || !file.IsOpen() || place.Held.empty() || count > MaxSoundMoves)
+        return SaveStatus::NotVerified;
+    const GameInfo& game = *rom.Game();
+    // Writing to a file that was replaced would save into one the user can no longer see, and
+    // writing past the end would grow a file that was cut short since it was opened.
+    if (!file.StillAtPath())
+        return SaveStatus::Replaced;
+    const std::uint64_t heldEnd = place.Offset + place.Held.size();
+    if (file.Size() < static_cast<long long>(std::max<std::uint64_t>(heldEnd, game.TableWordAt + 4)))
+        return SaveStatus::Shorter;
+
+    // Another program may have changed the file since it was read: a table moved elsewhere
+    // must not be written where the game no longer reads, and a changed table is overwritten
+    // only when the user says so.
+    if (ReadWordAt(file, game.TableWordAt) != place.Pointer)
+        return SaveStatus::PointerChanged;
+    Bytes now = ReadBytes(file, place.Offset, place.Held.size());
+    const bool overwriting = now != place.Held;
+    if (overwriting) {
+        if (!ask.OverwriteChange || !ask.OverwriteChange())
+            return SaveStatus::ChangeKept;
+        place.Held = now;
     }
-    return file.Sync();
+
+    Bytes bytes;
+    for (const SoundMoveEntry& entry : table.Entries) {
+        bytes.push_back(entry.Low);
+        bytes.push_back(entry.High);
+    }
+    // A table of the same length keeps the end pair it has; any other, or one written over
+    // another program's change, gets its own.
+    if (count != place.Count || overwriting)
+        bytes.insert(bytes.end(), { 0xFF, 0xFF });
+
+    if (count <= place.Capacity) {
+        const bool written = WriteBytes(file, place.Offset, bytes);
+        // After a failure, remember what the file shows now, so that a retry does not take the
+        // program's own partial write for another program's change.
+        now = written ? bytes : ReadBytes(file, place.Offset, bytes.size());
+        std::copy(now.begin(), now.end(), place.Held.begin());
+        if (written || now == bytes)
+            place.Count = count;
+        return written ? SaveStatus::Saved : SaveStatus::WriteFailed;
+    }
+
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    const std::optional<std::uint32_t> to
+        = FindFreeSpace(file, size, place.Offset, static_cast<std::uint32_t>(heldEnd));
+    if (!to)
+        return SaveStatus::NoFreeSpace;
+    if (!ask.ConfirmMove || !ask.ConfirmMove(*to, game.TableWordAt))
+        return SaveStatus::MoveDeclined;
+    if (!WriteBytes(file, *to, bytes))
+        return SaveStatus::MoveFailed;
+    const std::uint32_t pointer = RomBase + *to;
+    const TablePlace moved { *to, false, count, count, bytes, pointer };
+    if (!WriteBytes(file, game.TableWordAt, Word(pointer))) {
+        const std::optional<std::uint32_t> word = ReadWordAt(file, game.TableWordAt);
+        if (word == place.Pointer)
+            return SaveStatus::MoveFailed;
+        if (word == pointer)
+            place = moved;
+        return SaveStatus::WriteFailed;
+    }
+    place = moved;
+    return SaveStatus::Moved;
+}
+
+std::optional<std::uint32_t> FindFreeSpace(
+    RomFile& file, std::uint32_t size, std::uint32_t avoidStart, std::uint32_t avoidEnd)
+{
+    const long long fileSize = file.Size();
+    if (fileSize <= 0)
+        return std::nullopt;
+    const std::uint64_t limit = std::min<std::uint64_t>(static_cast<std::uint64_t>(fileSize), MaxRomSize);
+
+    std::optional<std::uint32_t> best;
+    std::uint64_t bestLength = 0;
+    auto offer = [&](std::uint64_t a, std::uint64_t b) {
+        if (a >= b || b - a <= bestLength)
+            return;
+        const std::uint64_t at = (a + FreeSpaceMargin + 3) & ~std::uint64_t { 3 };
+        if (at + size + FreeSpaceMargin <= b) {
+            best = static_cast<std::uint32_t>(at);
+            bestLength = b - a;
+        }
+    };
+    // A run of 0xFF [a, b) less the header and the table's own bytes.
+    auto run = [&](std::uint64_t a, std::uint64_t b) {
+        a = std::max<std::uint64_t>(a, HeaderSize);
+        if (a < avoidEnd && avoidStart < b) {
+            offer(a, std::min<std::uint64_t>(b, avoidStart));
+            offer(std::max<std::uint64_t>(a, avoidEnd), b);
+        } else {
+            offer(a, b);
+        }
+    };
+
+    // One sequential pass in blocks. Only runs at least `shortest` long can take the table, so
+    // outside a run only every shortest-th byte is looked at: a run that long holds one of them.
+    // Whatever lies between `next` and a block's end is kept for the look back from such a byte.
+    const std::uint64_t shortest = size + 2 * FreeSpaceMargin;
+    constexpr std::size_t Block = std::size_t { 1 } << 16;
+    std::vector<std::uint8_t> buffer(Block + shortest);
+    std::uint64_t bufferStart = 0;
+    std::uint64_t end = 0; // of what the buffer holds, and of what was read
+    std::uint64_t next = 0; // outside a run: no run that long starts before it
+    bool inRun = false;
+    std::uint64_t runStart = 0;
+    while (end < limit) {
+        const std::uint64_t keepFrom = inRun ? end : std::max(next, bufferStart);
+        const auto keep = static_cast<std::size_t>(end - keepFrom);
+        std::memmove(buffer.data(), buffer.data() + (keepFrom - bufferStart), keep);
+        const std::size_t n = file.ReadBlock(end, buffer.data() + keep, std::min<std::uint64_t>(Block, limit - end));
+        if (n == 0)
+            break;
+        bufferStart = keepFrom;
+        end += n;
+        const std::uint8_t* at = buffer.data() - bufferStart; // at[offset] is the byte at offset
+        for (;;) {
+            if (inRun) {
+                std::uint64_t p = std::max(next, bufferStart);
+                std::uint64_t word = 0;
+                while (p + 8 <= end && (std::memcpy(&word, at + p, 8), word == ~std::uint64_t { 0 }))
+                    p += 8;
+                while (p < end && at[p] == 0xFF)
+                    ++p;
+                next = p;
+                if (p == end)
+                    break;
+                if (p - runStart >= shortest)
+                    run(runStart, p);
+                inRun = false;
+                next = p + 1;
+                continue;
+            }
+            const std::uint64_t probe = next + shortest - 1;
+            if (probe >= end)
+                break;
+            if (at[probe] != 0xFF) {
+                next = probe + 1;
+                continue;
+            }
+            std::uint64_t start = probe;
+            while (start > next && at[start - 1] == 0xFF)
+                --start;
+            inRun = true;
+            runStart = start;
+            next = probe + 1;
+        }
+    }
+    if (inRun && end - runStart >= shortest)
+        run(runStart, end);
+    return best;
 }
 
 } // namespace zarnith

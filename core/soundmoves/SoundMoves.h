@@ -2,19 +2,26 @@
 
 #include "text/MoveNames.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zarnith {
 
 class RomAccess;
+class RomFile;
 
+// The games' own tables hold ten entries; a table moved elsewhere may hold up to one entry per
+// move.
 inline constexpr int SoundMoveCount = 10;
+inline constexpr int MaxSoundMoves = MoveCount;
 inline constexpr std::uint16_t FillerMove = 45;
 inline constexpr std::uint8_t FillerLow = 0x2D;
 inline constexpr std::uint8_t FillerHigh = 0x00;
+// Free space for a moved table: this many bytes of 0xFF before it and after it stay untouched.
+inline constexpr std::uint32_t FreeSpaceMargin = 16;
 
 // One table entry as stored: a little-endian move number, and the name shown for it.
 struct SoundMoveEntry
@@ -27,13 +34,35 @@ struct SoundMoveEntry
     friend bool operator==(const SoundMoveEntry&, const SoundMoveEntry&) = default;
 };
 
-// The sound-move table of the open ROM. Only the first Count entries belong to the file: a
-// table that ends with its 0xFF 0xFF pair early has fewer than ten, and the slots after them
-// are empty.
+// The entries of the sound-move table, without its end pair.
 struct SoundMoveTable
 {
-    std::array<SoundMoveEntry, SoundMoveCount> Entries {};
-    int Count = 0;
+    std::vector<SoundMoveEntry> Entries;
+
+    int Count() const { return static_cast<int>(Entries.size()); }
+    friend bool operator==(const SoundMoveTable&, const SoundMoveTable&) = default;
+};
+
+// What loading found where the game's code says the table is.
+enum class TableStatus {
+    Verified, // read to its end pair within the bound: it may be repaired and saved
+    NotLocated, // the table word does not hold an address inside the file
+    EndOfFile, // the file ends before the table does
+    NoEndPair, // no end pair within the bound
+    NotMoves, // away from the game's own offset, an entry before the end pair is not a move
+};
+
+// Where the table stands in the file and what the file held there when it was last read or
+// written: Save compares that with the file before it writes, to notice another program's
+// change.
+struct TablePlace
+{
+    std::uint32_t Offset = 0;
+    bool OwnOffset = false; // the unmodified game's offset
+    int Count = 0; // entries the file's table holds
+    int Capacity = 0; // entries that fit in place before an end pair
+    std::vector<std::uint8_t> Held; // the file's bytes from Offset: Capacity + 1 pairs
+    std::uint32_t Pointer = 0; // what the game's table word held
 };
 
 bool IsValidMove(std::uint16_t id);
@@ -48,23 +77,64 @@ using AskRepairFunction = std::function<bool(int index, std::uint16_t id)>;
 struct LoadResult
 {
     bool Loaded = false; // false when no game is identified for the open file
+    TableStatus Status = TableStatus::NotLocated;
     int RepairsFailed = 0; // repairs the user accepted that could not be written
-    bool EndedEarly = false; // the file ended before the table did: nothing can be written to it
 };
 
-// Reads up to ten entries of the identified game's table into table. Each invalid entry is put
-// to askRepair; on yes the filler move is written over it in the file at once.
-LoadResult LoadSoundMoves(
-    RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, const AskRepairFunction& askRepair);
+// Reads the table where the game's table word points into table, and its place. The table is
+// trusted only when an end pair comes within ten entries at the game's own offset, or within
+// MaxSoundMoves entries elsewhere with every entry a valid move. Only a trusted table at the
+// game's own offset has its invalid entries put to askRepair; on yes the filler move is written
+// over the entry in the file at once. A pair cut by the end of the file is no entry.
+LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, TablePlace& place,
+    const AskRepairFunction& askRepair);
 
 // Writes the filler move over the two bytes that end at position, and flushes them to the
 // file; false when that did not succeed.
 bool RepairEntry(RomAccess& rom, std::uint32_t position);
 
-// Writes the entries read back in place, flushes them and makes them durable. Returns true
-// only when all of that succeeded; refuses (writing nothing) on a failed stream, a file that
-// is not an identified game, a file that no longer holds the whole table, or a file that is no
-// longer the one at the path it was opened from.
-bool SaveSoundMoves(RomAccess& rom, const SoundMoveTable& table);
+enum class SaveStatus {
+    Saved, // written in place
+    Moved, // written to free space, and the game's table word now points at it
+    // Refused: nothing was written.
+    NotVerified, // the table's place is not verified
+    Replaced, // the path names another file now
+    Shorter, // the file no longer holds the table
+    PointerChanged, // another program moved the table since it was read
+    ChangeKept, // another program changed the table, and the user kept that change
+    NoFreeSpace, // the longer table fits nowhere
+    MoveDeclined, // the user did not want the table moved
+    MoveFailed, // writing the moved table failed; the game's table word was not changed
+    // Writing failed: the file may be partly written.
+    WriteFailed,
+};
+
+inline bool SaveSucceeded(SaveStatus status)
+{
+    return status == SaveStatus::Saved || status == SaveStatus::Moved;
+}
+
+// The questions Save may put: whether to overwrite a change another program made to the table,
+// and whether to move a table that no longer fits to newOffset with the word at pointerAt
+// pointing to it.
+struct SaveQuestions
+{
+    std::function<bool()> OverwriteChange;
+    std::function<bool(std::uint32_t newOffset, std::uint32_t pointerAt)> ConfirmMove;
+};
+
+// Writes table to the file, makes it durable, and updates place to what the file now holds.
+// A table of the length on file is written in place as its entries alone; one of another length
+// that fits the place is written in place with its end pair; a longer one is moved to free
+// space: the new table is written and made durable first, then the word is rewritten, so a
+// failure between the two leaves the game reading the old table. Nothing is written unless the
+// place is verified, the file is still the one opened, and it still holds what was read.
+SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTable& table, const SaveQuestions& ask);
+
+// The first offset of the longest run of 0xFF bytes that can take size bytes: 4-byte aligned,
+// FreeSpaceMargin bytes of 0xFF before it and after it, inside the cartridge's address space,
+// and clear of [avoidStart, avoidEnd). Reads the file once, sequentially.
+std::optional<std::uint32_t> FindFreeSpace(
+    RomFile& file, std::uint32_t size, std::uint32_t avoidStart, std::uint32_t avoidEnd);
 
 } // namespace zarnith

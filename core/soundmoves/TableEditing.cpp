@@ -6,7 +6,7 @@ namespace {
 
 bool InTable(const SoundMoveTable& table, int s)
 {
-    return s >= 0 && s < table.Count && table.Count <= SoundMoveCount;
+    return s >= 0 && s < table.Count();
 }
 
 bool InMoveList(int m)
@@ -34,9 +34,8 @@ bool InsertMove(SoundMoveTable& table, const MoveNameList& names, int s, int m)
 {
     if (!InTable(table, s) || !InMoveList(m))
         return false;
-    for (int i = table.Count - 1; i > s; --i)
-        table.Entries[i] = table.Entries[i - 1];
-    table.Entries[s] = EntryFromMoveIndex(m, names);
+    table.Entries.pop_back();
+    table.Entries.insert(table.Entries.begin() + s, EntryFromMoveIndex(m, names));
     return true;
 }
 
@@ -44,9 +43,24 @@ bool DeleteMove(SoundMoveTable& table, const MoveNameList& names, int s)
 {
     if (!InTable(table, s))
         return false;
-    for (int i = s; i < table.Count - 1; ++i)
-        table.Entries[i] = table.Entries[i + 1];
-    table.Entries[table.Count - 1] = EntryFromMoveIndex(FillerMove - 1, names);
+    table.Entries.erase(table.Entries.begin() + s);
+    table.Entries.push_back(EntryFromMoveIndex(FillerMove - 1, names));
+    return true;
+}
+
+bool AppendMove(SoundMoveTable& table, const MoveNameList& names, int m)
+{
+    if (table.Count() >= MaxSoundMoves || !InMoveList(m))
+        return false;
+    table.Entries.push_back(EntryFromMoveIndex(m, names));
+    return true;
+}
+
+bool RemoveMove(SoundMoveTable& table, const MoveNameList&, int s)
+{
+    if (!InTable(table, s))
+        return false;
+    table.Entries.erase(table.Entries.begin() + s);
     return true;
 }
 

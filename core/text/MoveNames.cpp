@@ -13,7 +13,8 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
         name.clear();
 
     RomFile& file = rom.File();
-    file.SeekGet(rom.MoveNamesOffset());
+    // The names stand in fixed slots, so the whole list is about this long.
+    file.SeekGet(rom.MoveNamesOffset(), MoveCount * NameSlotWidth);
     // The bytes are decoded straight from the stream's read-ahead, and each name is gathered in
     // a local buffer and stored when it ends: the loop then works in registers, not through the
     // stream's and the strings' fields byte by byte.

@@ -1,6 +1,7 @@
 #include "text/MoveNames.h"
 #include "RomBuilder.h"
 #include "rom/RomAccess.h"
+#include "soundmoves/SoundMoves.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,7 @@ TEST(ReadMoveNames, StopsAfterTheLastNameAndEmptiesNamesPastTheEndOfFile)
     names.fill("old");
     ASSERT_TRUE(ReadMoveNames(rom, names));
     EXPECT_EQ(names[MoveCount - 1], "");
-    EXPECT_FALSE(rom.File().Failed()) << "read past the last terminator";
+    EXPECT_EQ(rom.File().TellGet(), Ruby.MoveNamesOffset + MoveCount) << "read past the last terminator";
 
     // An image cut after two names leaves the rest empty.
     MoveNameList cut = ReadNames(Concat({ Encode("AB"), { 0xFF }, Encode("C") }), 3);
@@ -96,6 +97,65 @@ TEST(ReadMoveNames, StopsAfterTheLastNameAndEmptiesNamesPastTheEndOfFile)
     EXPECT_EQ(cut[1], "C");
     for (int i = 2; i < MoveCount; ++i)
         ASSERT_EQ(cut[i], "") << i;
+}
+
+// Every supported game: names read where its names word points, a name of twelve letters that
+// fills its slot, the umlauts, and its table.
+class EveryGame : public ::testing::TestWithParam<GameInfo>
+{
+};
+
+TEST_P(EveryGame, ReadsNamesAndTableThroughTheGamesWords)
+{
+    const GameInfo& game = GetParam();
+    const std::size_t list = game.NamesAddress - RomBase;
+    RomImage image = RomImage::For(game);
+    image.PutName(list, 1, "PFUND").PutName(list, 2, "KARATESCHLAG").PutName(list, 3, "ÄÖÜ äöü");
+    TempDir dir;
+    RomAccess rom;
+    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "game.gba")), OpenError::None);
+    ASSERT_NE(rom.IdentifyGame(), nullptr);
+    EXPECT_EQ(rom.Game()->Name, game.Name);
+    MoveNameList names;
+    ASSERT_TRUE(ReadMoveNames(rom, names));
+    EXPECT_EQ(names[0], "PFUND");
+    EXPECT_EQ(names[1], "KARATESCHLAG");
+    EXPECT_EQ(names[2], "ÄÖÜ äöü");
+    EXPECT_EQ(names[3], testing::SyntheticName(4));
+    EXPECT_EQ(names[MoveCount - 1], testing::SyntheticName(MoveCount));
+
+    SoundMoveTable table;
+    TablePlace place;
+    LoadResult loaded = LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) { return true; });
+    EXPECT_EQ(loaded.Status, TableStatus::Verified);
+    ASSERT_EQ(table.Count(), SoundMoveCount);
+    EXPECT_EQ(table.Entries[9].Id(), 354);
+    EXPECT_EQ(place.Offset, game.SoundMovesOffset);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SupportedGames, EveryGame, ::testing::ValuesIn(SupportedGames), [](const ::testing::TestParamInfo<GameInfo>& info) {
+        return std::string(info.param.Code) + "_" + std::to_string(info.param.Revision);
+    });
+
+TEST(ReadMoveNames, FollowsMovedNamesPastTheClearedOldList)
+{
+    const GameInfo& game = SupportedGames[2];
+    const std::size_t list = game.NamesAddress - RomBase;
+    const std::size_t moved = 0x100000;
+    RomImage image = RomImage::For(game);
+    image.Put(moved, Bytes(image.Data.begin() + list, image.Data.begin() + list + NameSlotWidth * (MoveCount + 1)));
+    image.Fill(list, NameSlotWidth * (MoveCount + 1), 0xFF).PutName(moved, 7, "Moved");
+    image.PutWord(game.NamesWordAt, RomBase + moved);
+    TempDir dir;
+    RomAccess rom;
+    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "moved.gba")), OpenError::None);
+    ASSERT_NE(rom.IdentifyGame(), nullptr);
+    MoveNameList names;
+    ASSERT_TRUE(ReadMoveNames(rom, names));
+    EXPECT_EQ(names[0], testing::SyntheticName(1));
+    EXPECT_EQ(names[6], "Moved");
+    EXPECT_EQ(names[MoveCount - 1], testing::SyntheticName(MoveCount));
 }
 
 TEST(ReadMoveNames, RefusesAnImageThatIsNotIdentified)

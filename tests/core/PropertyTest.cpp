@@ -55,11 +55,12 @@ TEST_F(RandomSessions, FileChangesOnlyWhereTheUserAsked)
         RomAccess rom;
         MoveNameList names;
         SoundMoveTable table;
+        TablePlace place;
         for (int session = 0; session < 3; ++session) {
             ASSERT_EQ(rom.OpenRom(path), OpenError::None);
             ASSERT_EQ(rom.IdentifyGame(), &game);
             ASSERT_TRUE(ReadMoveNames(rom, names));
-            LoadResult loaded = LoadSoundMoves(rom, names, table, [&](int index, std::uint16_t) {
+            LoadResult loaded = LoadSoundMoves(rom, names, table, place, [&](int index, std::uint16_t) {
                 bool yes = Pick(2) == 0;
                 const std::size_t at = start + 2 * index;
                 if (yes && at + 1 < model.size()) {
@@ -72,7 +73,7 @@ TEST_F(RandomSessions, FileChangesOnlyWhereTheUserAsked)
             ASSERT_EQ(testing::ReadAll(path), model) << "round " << round << " load";
 
             for (int edit = Pick(6); edit > 0; --edit) {
-                int s = table.Count == 0 ? 0 : Pick(table.Count);
+                int s = table.Count() == 0 ? 0 : Pick(table.Count());
                 switch (Pick(3)) {
                 case 0:
                     ChangeMove(table, names, s, Pick(MoveCount));
@@ -88,9 +89,9 @@ TEST_F(RandomSessions, FileChangesOnlyWhereTheUserAsked)
             ASSERT_EQ(testing::ReadAll(path), model) << "round " << round << " edits";
 
             if (Pick(2) == 0) {
-                const bool whole = !loaded.EndedEarly;
-                ASSERT_EQ(SaveSoundMoves(rom, table), whole) << "round " << round;
-                for (int i = 0; whole && i < table.Count; ++i) {
+                const bool whole = loaded.Status == TableStatus::Verified;
+                ASSERT_EQ(SaveSucceeded(SaveSoundMoves(rom, place, table, {})), whole) << "round " << round;
+                for (int i = 0; whole && i < table.Count(); ++i) {
                     model[start + 2 * i] = table.Entries[i].Low;
                     model[start + 2 * i + 1] = table.Entries[i].High;
                 }

@@ -4,15 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/stat.h>
-#include <sys/types.h>
 
 namespace zarnith {
-
-void PrintTo(const GameInfo& game, std::ostream* out)
-{
-    *out << game.Name;
-}
 
 namespace {
 
@@ -65,6 +58,9 @@ TEST(IdentifyGame, KnownOffsetsOfTheTable)
     EXPECT_EQ(FindGame("BPGE", 0)->SoundMovesOffset, 0x2500E0u);
     EXPECT_EQ(FindGame("BPRE", 1)->SoundMovesOffset, 0x250174u);
     EXPECT_EQ(FindGame("AXPE", 2)->MoveNamesOffset, 0x1F82D0u);
+    EXPECT_EQ(FindGame("AXVD", 1)->SoundMovesOffset, 0x2076F4u);
+    EXPECT_EQ(FindGame("AXPD", 0)->NamesWordAt, 0x67844u);
+    EXPECT_EQ(FindGame("AXPD", 2), nullptr);
     EXPECT_EQ(FindGame("BPEE", 1), nullptr);
     EXPECT_EQ(FindGame("BPRE", 2), nullptr);
 }
@@ -73,7 +69,7 @@ TEST(IdentifyGame, RefusesOtherCaseOtherEditionAndShortHeaders)
 {
     TempDir dir;
     RomAccess rom;
-    for (std::string_view code : { "axve", "AXVJ", "BPRF", "AXV\xFF", "\0\0\0\0" }) {
+    for (std::string_view code : { "axve", "AXVJ", "BPRF", "AXPF", "AXV\xFF", "\0\0\0\0" }) {
         ASSERT_EQ(rom.OpenRom(HeaderImage(dir, code, 0)), OpenError::None);
         EXPECT_EQ(rom.IdentifyGame(), nullptr) << code;
     }
@@ -87,6 +83,40 @@ TEST(IdentifyGame, RefusesOtherCaseOtherEditionAndShortHeaders)
     }
 }
 
+// Where the game's two words point decides where the table and the names are read.
+TEST(IdentifyGame, FollowsTheGamesWords)
+{
+    const GameInfo& ruby = SupportedGames[0];
+    TempDir dir;
+    RomAccess rom;
+    auto identify = [&](RomImage image) {
+        EXPECT_EQ(rom.OpenRom(image.WriteTo(dir, "words.gba")), OpenError::None);
+        EXPECT_NE(rom.IdentifyGame(), nullptr);
+    };
+    identify(RomImage::For(ruby));
+    EXPECT_TRUE(rom.TableWordInFile());
+    EXPECT_TRUE(rom.TableAtOwnOffset());
+    EXPECT_TRUE(rom.NamesAtOwnOffset());
+    EXPECT_EQ(rom.SoundMovesOffset(), ruby.SoundMovesOffset);
+    EXPECT_EQ(rom.MoveNamesOffset(), ruby.NamesAddress - RomBase + NameSlotWidth);
+
+    identify(RomImage::For(ruby).PutWord(ruby.TableWordAt, RomBase + 0x100).PutWord(ruby.NamesWordAt, RomBase + 0x400));
+    EXPECT_EQ(rom.SoundMovesOffset(), 0x100u);
+    EXPECT_FALSE(rom.TableAtOwnOffset());
+    EXPECT_EQ(rom.MoveNamesOffset(), 0x400u + NameSlotWidth);
+    EXPECT_FALSE(rom.NamesAtOwnOffset());
+
+    // Words that point outside the file: no table, and the names at the game's own offset.
+    const std::uint32_t size = static_cast<std::uint32_t>(RomImage::For(ruby).Data.size());
+    for (std::uint32_t word : { 0u, 0x12345678u, RomBase + size, RomBase + size - 1, 0xFFFFFFFFu }) {
+        identify(RomImage::For(ruby).PutWord(ruby.TableWordAt, word).PutWord(ruby.NamesWordAt, word));
+        EXPECT_FALSE(rom.TableWordInFile()) << word;
+        EXPECT_EQ(rom.TableWord(), word);
+        EXPECT_EQ(rom.MoveNamesOffset(), ruby.MoveNamesOffset);
+    }
+    EXPECT_LE(rom.File().BytesRead(), 256u);
+}
+
 TEST(IdentifyGame, FailureKeepsOffsetsButForgetsTheGame)
 {
     TempDir dir;
@@ -96,7 +126,7 @@ TEST(IdentifyGame, FailureKeepsOffsetsButForgetsTheGame)
     ASSERT_EQ(rom.OpenRom(HeaderImage(dir, "ZZZZ", 0)), OpenError::None);
     EXPECT_EQ(rom.Game(), nullptr);
     EXPECT_EQ(rom.IdentifyGame(), nullptr);
-    EXPECT_EQ(rom.MoveNamesOffset(), 0x31977Eu);
+    EXPECT_EQ(rom.MoveNamesOffset(), 0x31977Eu); // the header image holds no words: the fixed offsets
     EXPECT_EQ(rom.SoundMovesOffset(), 0x31BCF8u);
     ASSERT_EQ(rom.OpenRom(HeaderImage(dir, "BPEE", 0)), OpenError::None);
     ASSERT_NE(rom.IdentifyGame(), nullptr);
@@ -126,20 +156,24 @@ TEST(RomFileOpen, RefusesWhatIsNotARegularFile)
 {
     TempDir dir;
     RomFile file;
-    EXPECT_EQ(file.Open(dir.Path().string()), OpenError::NotRegularFile);
-    EXPECT_EQ(file.Open("/dev/zero"), OpenError::NotRegularFile);
+    EXPECT_EQ(file.Open(dir.File("")), OpenError::NotRegularFile);
+    if (const char* device = testing::DevicePath()) {
+        EXPECT_EQ(file.Open(device), OpenError::NotRegularFile);
+    }
 
     // Reading a FIFO with no writer would block for ever; the open must refuse it instead.
     std::string fifo = dir.File("pipe.gba");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(file.Open(fifo), OpenError::NotRegularFile);
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(file.ReadByte(), EndOfFile);
+    if (testing::MakeFifo(fifo)) {
+        EXPECT_EQ(file.Open(fifo), OpenError::NotRegularFile);
+        EXPECT_FALSE(file.IsOpen());
+        EXPECT_EQ(file.ReadByte(), EndOfFile);
+    }
 
     // A link to a regular file is that file.
     std::string target = RomImage(4).WriteTo(dir, "target.gba");
-    std::filesystem::create_symlink(target, dir.File("link.gba"));
-    EXPECT_EQ(file.Open(dir.File("link.gba")), OpenError::None);
+    if (testing::MakeLink(target, dir.File("link.gba"))) {
+        EXPECT_EQ(file.Open(dir.File("link.gba")), OpenError::None);
+    }
 }
 
 TEST(RomFileOpen, ReadOnlyFileIsAPermissionError)
@@ -151,36 +185,46 @@ TEST(RomFileOpen, ReadOnlyFileIsAPermissionError)
     RomFile file;
     EXPECT_EQ(file.Open(path), OpenError::Permission);
     EXPECT_FALSE(file.IsOpen());
-    EXPECT_TRUE(file.Failed());
+    EXPECT_EQ(file.ReadByte(), EndOfFile);
 }
 
-TEST(RomFile, EndOfFileEntersAFailedStateUntilTheNextOpen)
+TEST(RomFile, EndOfFileAndAFailedWriteAreSeparateEvents)
 {
     TempDir dir;
-    Bytes original { 0x10, 0x20 };
-    std::string path = RomImage(0).Put(0, original).WriteTo(dir, "two.gba");
+    std::string path = RomImage(0).Put(0, { 0x10, 0x20 }).WriteTo(dir, "two.gba");
     RomFile file;
     ASSERT_EQ(file.Open(path), OpenError::None);
     file.SeekGet(1);
     EXPECT_EQ(file.TellGet(), 1u);
     EXPECT_EQ(file.ReadByte(), 0x20);
     EXPECT_EQ(file.ReadByte(), EndOfFile);
-    EXPECT_TRUE(file.Failed());
+    EXPECT_EQ(file.ReadByte(), EndOfFile);
 
-    // Seeks, reads and writes now do nothing.
+    // The end of the file changes nothing else: seeks, reads and writes go on.
     file.SeekGet(0);
+    EXPECT_EQ(file.ReadByte(), 0x10);
+    file.SeekPut(0);
+    EXPECT_TRUE(file.WriteByte(0x99));
+    EXPECT_TRUE(file.Flush());
+    EXPECT_EQ(testing::ReadAll(path), (Bytes { 0x99, 0x20 }));
+
+    // A failed write is reported, reaches nothing, and reads still see the file.
+    file.FailNthWrite(1);
+    file.SeekPut(1);
+    EXPECT_TRUE(file.WriteByte(0x55));
+    EXPECT_FALSE(file.Flush());
+    file.SeekGet(0);
+    EXPECT_EQ(file.ReadByte(), 0x99);
+    EXPECT_EQ(file.ReadByte(), 0x20);
+    file.FailNthSync(1);
+    file.SeekPut(1);
+    EXPECT_TRUE(file.WriteByte(0x66));
+    EXPECT_FALSE(file.Sync());
+    EXPECT_TRUE(file.Sync());
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(testing::ReadAll(path), (Bytes { 0x99, 0x66 }));
     EXPECT_EQ(file.ReadByte(), EndOfFile);
     EXPECT_EQ(file.TellGet(), std::nullopt);
-    file.SeekPut(0);
-    EXPECT_FALSE(file.WriteByte(0x99));
-    EXPECT_FALSE(file.Flush());
-    EXPECT_FALSE(file.Sync());
-    file.Close();
-    EXPECT_EQ(testing::ReadAll(path), original);
-
-    ASSERT_EQ(file.Open(path), OpenError::None);
-    EXPECT_FALSE(file.Failed());
-    EXPECT_EQ(file.ReadByte(), 0x10);
 }
 
 TEST(RomFile, WritesInPlaceAndReadsThemBack)
@@ -205,6 +249,33 @@ TEST(RomFile, WritesInPlaceAndReadsThemBack)
     EXPECT_TRUE(file.WriteByte(0x11));
     EXPECT_TRUE(file.Close());
     EXPECT_EQ(testing::ReadAll(path), (Bytes { 0x11, 0, 0, 0xAB, 0xCD, 0, 0, 0 }));
+}
+
+} // namespace
+} // namespace zarnith
+
+namespace zarnith {
+namespace {
+
+// A path with letters beyond ASCII, as users name their files, opens, identifies and saves on
+// every platform.
+TEST(RomFileOpen, PathWithNonAsciiLetters)
+{
+    TempDir dir;
+    const GameInfo& ruby = SupportedGames[0];
+    RomImage image = RomImage::For(ruby);
+    const std::string path = image.WriteTo(dir, "Pok\xC3\xA9mon Rub\xC3\xAD \xE3\x83\x9D.gba");
+    RomAccess rom;
+    ASSERT_EQ(rom.OpenRom(path), OpenError::None);
+    ASSERT_EQ(rom.IdentifyGame(), &ruby);
+    EXPECT_TRUE(rom.File().StillAtPath());
+    rom.File().SeekPut(ruby.SoundMovesOffset);
+    ASSERT_TRUE(rom.File().WriteByte(0x07));
+    ASSERT_TRUE(rom.File().Sync());
+    rom.CloseRom();
+    image.Data[ruby.SoundMovesOffset] = 0x07;
+    EXPECT_EQ(testing::ReadAll(path), image.Data);
+    EXPECT_EQ(RomFile().Open(dir.File("Pok\xC3\xA9mon absent.gba")), OpenError::Missing);
 }
 
 } // namespace

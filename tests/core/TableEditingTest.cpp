@@ -18,16 +18,15 @@ SoundMoveTable Table(int count = SoundMoveCount)
 {
     SoundMoveTable table;
     for (int i = 0; i < count; ++i)
-        table.Entries[i] = { "e" + std::to_string(i), static_cast<std::uint8_t>(100 + i), 0 };
-    table.Count = count;
+        table.Entries.push_back({ "e" + std::to_string(i), static_cast<std::uint8_t>(100 + i), 0 });
     return table;
 }
 
 std::vector<int> Ids(const SoundMoveTable& table)
 {
     std::vector<int> ids;
-    for (int i = 0; i < table.Count; ++i)
-        ids.push_back(table.Entries[i].Id());
+    for (const SoundMoveEntry& entry : table.Entries)
+        ids.push_back(entry.Id());
     return ids;
 }
 
@@ -83,7 +82,7 @@ TEST(TableEditing, DeleteShiftsUpAndRefillsTheLastWithTheFiller)
     EXPECT_EQ(Ids(table), (std::vector<int> { 100, 101, 102, 103, 104, 105, 106, 107, 108, 45 }));
 }
 
-TEST(TableEditing, ShortTableKeepsItsLengthAndUnusedSlotsStayEmpty)
+TEST(TableEditing, ShortTableKeepsItsLength)
 {
     const MoveNameList names = Names();
     SoundMoveTable table = Table(3);
@@ -91,8 +90,35 @@ TEST(TableEditing, ShortTableKeepsItsLengthAndUnusedSlotsStayEmpty)
     EXPECT_EQ(Ids(table), (std::vector<int> { 10, 100, 101 }));
     ASSERT_TRUE(DeleteMove(table, names, 1));
     EXPECT_EQ(Ids(table), (std::vector<int> { 10, 101, 45 }));
-    for (int i = 3; i < SoundMoveCount; ++i)
-        EXPECT_EQ(table.Entries[i], SoundMoveEntry {});
+}
+
+TEST(TableEditing, AppendAndRemoveChangeTheLengthWithinItsBounds)
+{
+    const MoveNameList names = Names();
+    SoundMoveTable table = Table(2);
+    ASSERT_TRUE(AppendMove(table, names, 353));
+    EXPECT_EQ(Ids(table), (std::vector<int> { 100, 101, 354 }));
+    EXPECT_EQ(table.Entries[2].Name, "n354");
+    ASSERT_TRUE(RemoveMove(table, names, 0));
+    ASSERT_TRUE(RemoveMove(table, names, 1));
+    EXPECT_EQ(Ids(table), (std::vector<int> { 101 }));
+    ASSERT_TRUE(RemoveMove(table, names, 0));
+    EXPECT_EQ(table.Count(), 0);
+    // The empty table: nothing to remove, change, insert or delete, but one can be added.
+    EXPECT_FALSE(RemoveMove(table, names, 0));
+    EXPECT_FALSE(ChangeMove(table, names, 0, 1));
+    EXPECT_FALSE(InsertMove(table, names, 0, 1));
+    EXPECT_FALSE(AppendMove(table, names, MoveCount));
+    ASSERT_TRUE(AppendMove(table, names, 0));
+
+    // At most one entry per move.
+    table = Table(0);
+    for (int m = 0; m < MaxSoundMoves; ++m)
+        ASSERT_TRUE(AppendMove(table, names, m));
+    EXPECT_FALSE(AppendMove(table, names, 0));
+    EXPECT_EQ(table.Count(), MaxSoundMoves);
+    ASSERT_TRUE(InsertMove(table, names, 0, 5));
+    EXPECT_EQ(table.Count(), MaxSoundMoves);
 }
 
 TEST(TableEditing, OutOfRangeSelectionsChangeNothing)
@@ -105,6 +131,7 @@ TEST(TableEditing, OutOfRangeSelectionsChangeNothing)
     EXPECT_FALSE(InsertMove(table, names, 0, -1));
     EXPECT_FALSE(InsertMove(table, names, 0, MoveCount));
     EXPECT_FALSE(DeleteMove(table, names, 3));
+    EXPECT_FALSE(RemoveMove(table, names, -1));
     SoundMoveTable empty;
     EXPECT_FALSE(DeleteMove(empty, names, 0));
     EXPECT_EQ(Ids(table), Ids(before));

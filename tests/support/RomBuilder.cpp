@@ -9,12 +9,31 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+namespace zarnith {
+
+void PrintTo(const GameInfo& game, std::ostream* out)
+{
+    *out << game.Name;
+}
+
+} // namespace zarnith
 
 namespace zarnith::testing {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+fs::path FromUtf8(std::string_view path)
+{
+    return fs::path(std::u8string(path.begin(), path.end()));
+}
+
+} // namespace
 
 TempDir::TempDir()
 {
@@ -24,21 +43,41 @@ TempDir::TempDir()
     fs::create_directories(m_path);
 }
 
+std::string TempDir::File(std::string_view name) const
+{
+    const std::u8string path = (m_path / FromUtf8(name)).u8string();
+    return std::string(path.begin(), path.end());
+}
+
 TempDir::~TempDir()
 {
     std::error_code ignored;
     // Tests make files read-only; make them writable again so they can be removed.
     for (const auto& entry : fs::recursive_directory_iterator(m_path, ignored)) {
-        if (entry.is_regular_file(ignored))
-            MakeWritable(entry.path().string());
+        if (entry.is_regular_file(ignored)) {
+            const std::u8string path = entry.path().u8string();
+            MakeWritable(std::string(path.begin(), path.end()));
+        }
     }
     fs::remove_all(m_path, ignored);
 }
 
 Bytes Encode(std::string_view text)
 {
+    constexpr std::string_view Umlauts[] = { "Ä", "Ö", "Ü", "ä", "ö", "ü" };
     Bytes bytes;
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        bool umlaut = false;
+        for (std::uint8_t k = 0; k < 6; ++k) {
+            if (text.substr(i, 2) == Umlauts[k]) {
+                bytes.push_back(static_cast<std::uint8_t>(0xF1 + k));
+                ++i;
+                umlaut = true;
+            }
+        }
+        if (umlaut)
+            continue;
         if (c >= 'A' && c <= 'Z')
             bytes.push_back(static_cast<std::uint8_t>(0xBB + (c - 'A')));
         else if (c >= 'a' && c <= 'z')
@@ -74,21 +113,43 @@ RomImage::RomImage(std::size_t size)
 
 RomImage RomImage::For(const GameInfo& game, const std::vector<std::uint16_t>& table)
 {
-    constexpr std::size_t NameWidth = 13;
     RomImage image(game.SoundMovesOffset + 0x100);
     image.Header(game.Code, game.Revision);
-    for (int id = 1; id <= 354; ++id) {
-        Bytes name = Encode(SyntheticName(id));
-        name.push_back(0xFF);
-        image.Put(game.MoveNamesOffset + (id - 1) * NameWidth, name);
-    }
-    std::size_t offset = game.SoundMovesOffset;
-    for (std::uint16_t id : table) {
-        image.PutMove(offset, id);
+    const std::size_t list = game.NamesAddress - RomBase;
+    image.PutName(list, 0, "-");
+    for (int id = 1; id <= 354; ++id)
+        image.PutName(list, id, SyntheticName(id));
+    image.PutWord(game.NamesWordAt, game.NamesAddress);
+    image.PutWord(game.TableWordAt, RomBase + game.SoundMovesOffset);
+    return image.PutTable(game.SoundMovesOffset, table);
+}
+
+RomImage& RomImage::PutWord(std::size_t offset, std::uint32_t value)
+{
+    return Put(offset,
+        { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24) });
+}
+
+RomImage& RomImage::PutTable(std::size_t offset, const std::vector<std::uint16_t>& ids)
+{
+    for (std::uint16_t id : ids) {
+        PutMove(offset, id);
         offset += 2;
     }
-    image.Put(offset, { 0xFF, 0xFF });
-    return image;
+    return Put(offset, { 0xFF, 0xFF });
+}
+
+RomImage& RomImage::PutName(std::size_t list, int id, std::string_view text)
+{
+    Bytes name = Encode(text);
+    name.push_back(0xFF);
+    return Put(list + static_cast<std::size_t>(id) * NameSlotWidth, name);
+}
+
+RomImage& RomImage::Fill(std::size_t offset, std::size_t count, std::uint8_t value)
+{
+    return Put(offset, Bytes(count, value));
 }
 
 RomImage& RomImage::Header(std::string_view code, std::uint8_t revision)
@@ -119,7 +180,7 @@ RomImage& RomImage::Resize(std::size_t size)
 std::string RomImage::WriteTo(const TempDir& dir, std::string_view name) const
 {
     std::string path = dir.File(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(FromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
     if (!out)
         throw std::runtime_error("cannot write test image");
@@ -130,9 +191,9 @@ Bytes ReadAll(const std::string& path)
 {
     // Only regular files: a FIFO would block and a directory has no bytes.
     std::error_code error;
-    if (!fs::is_regular_file(path, error))
+    if (!fs::is_regular_file(FromUtf8(path), error))
         return {};
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(FromUtf8(path), std::ios::binary | std::ios::ate);
     if (!in)
         return {};
     Bytes bytes(static_cast<std::size_t>(in.tellg()));
@@ -165,7 +226,7 @@ bool SetImmutable(const std::string& path, bool on)
 bool MakeUnwritable(const std::string& path)
 {
     std::error_code error;
-    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read, error);
+    fs::permissions(FromUtf8(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read, error);
     if (error)
         return false;
 #ifdef __linux__
@@ -182,7 +243,40 @@ void MakeWritable(const std::string& path)
         SetImmutable(path, false);
 #endif
     std::error_code ignored;
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::permissions(FromUtf8(path), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ignored);
+}
+
+bool MakeFifo(const std::string& path)
+{
+#ifdef __linux__
+    return ::mkfifo(path.c_str(), 0600) == 0;
+#else
+    (void)path;
+    return false;
+#endif
+}
+
+bool MakeLink(const std::string& target, const std::string& link)
+{
+#ifdef _WIN32
+    // Links need rights most Windows users lack.
+    (void)target;
+    (void)link;
+    return false;
+#else
+    std::error_code error;
+    fs::create_symlink(FromUtf8(target), FromUtf8(link), error);
+    return !error;
+#endif
+}
+
+const char* DevicePath()
+{
+#ifdef _WIN32
+    return nullptr;
+#else
+    return "/dev/zero";
+#endif
 }
 
 } // namespace zarnith::testing

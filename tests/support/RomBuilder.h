@@ -4,13 +4,23 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+namespace zarnith {
+
+// Names a game in test output.
+void PrintTo(const GameInfo& game, std::ostream* out);
+
+} // namespace zarnith
+
 namespace zarnith::testing {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Paths here are UTF-8 strings, as the program takes them.
 
 // A folder of its own under the system temporary folder, removed with everything in it.
 class TempDir
@@ -22,14 +32,15 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
-    std::string File(std::string_view name) const { return (m_path / name).string(); }
+    // The UTF-8 path of name (UTF-8) in the folder.
+    std::string File(std::string_view name) const;
 
 private:
     std::filesystem::path m_path;
 };
 
-// Encodes plain ASCII letters, digits, space (0x00) and a little punctuation in the games' text
-// encoding.
+// Encodes plain ASCII letters, digits, space (0x00), a little punctuation and the umlauts
+// Ä Ö Ü ä ö ü (UTF-8) in the games' text encoding.
 Bytes Encode(std::string_view text);
 
 // The name the builder gives move id.
@@ -45,12 +56,19 @@ public:
     explicit RomImage(std::size_t size);
 
     // An image of the game's layout: header code and revision, the synthetic names in 13-byte
-    // zero-padded slots, and a table of the given moves followed by the end pair.
+    // zero-padded slots after move 0's "-", a table of the given moves followed by the end pair,
+    // and the game's two words pointing at both.
     static RomImage For(const GameInfo& game, const std::vector<std::uint16_t>& table = SyntheticTable());
 
     RomImage& Header(std::string_view code, std::uint8_t revision);
     RomImage& Put(std::size_t offset, const Bytes& bytes);
     RomImage& PutMove(std::size_t offset, std::uint16_t id);
+    RomImage& PutWord(std::size_t offset, std::uint32_t value);
+    // The moves from offset on, then the end pair.
+    RomImage& PutTable(std::size_t offset, const std::vector<std::uint16_t>& ids);
+    // Move id's name in its slot of a list whose move 0 slot starts at list.
+    RomImage& PutName(std::size_t list, int id, std::string_view text);
+    RomImage& Fill(std::size_t offset, std::size_t count, std::uint8_t value);
     RomImage& Resize(std::size_t size);
 
     std::string WriteTo(const TempDir& dir, std::string_view name) const;
@@ -66,5 +84,11 @@ Bytes ReadAll(const std::string& path);
 bool MakeUnwritable(const std::string& path);
 // Undoes MakeUnwritable.
 void MakeWritable(const std::string& path);
+
+// What only some systems have; each returns false (or nullptr) where it cannot be done, and the
+// test that needs it is skipped there.
+bool MakeFifo(const std::string& path);
+bool MakeLink(const std::string& target, const std::string& link);
+const char* DevicePath();
 
 } // namespace zarnith::testing

@@ -22,7 +22,7 @@ public:
         unsigned Flags;
     };
 
-    std::deque<int> Answers; // for Yes/No boxes, in order
+    std::deque<int> Answers; // for questions, in order
     std::deque<QString> Files; // for the file dialog, in order; an empty name cancels
     std::vector<Shown> Messages;
     int FileDialogs = 0;
@@ -31,7 +31,7 @@ public:
     int MessageBox(QWidget*, const QString& text, const QString& caption, unsigned flags) override
     {
         Messages.push_back({ text, caption, flags });
-        if ((flags & MbYesNo) != MbYesNo)
+        if ((flags & MbButtons) == MbOk)
             return IdOk;
         if (Answers.empty()) {
             ++Unscripted;

@@ -7,14 +7,13 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
-
-#include <sys/stat.h>
 
 using namespace zarnith;
 using zarnith::testing::Bytes;
@@ -77,7 +76,7 @@ class WindowTest : public QObject
 
     void VerifyNoRomState()
     {
-        QVERIFY(!form->Rom().IsRomOpen());
+        QVERIFY(!form->Doc().IsOpen());
         QVERIFY(!RomControlsEnabled());
         QCOMPARE(form->ListBox1->count(), 0);
         QCOMPARE(form->MoveComboBox->count(), 0);
@@ -134,7 +133,7 @@ private slots:
         QString path = Write(image);
         Open(path);
         QVERIFY(dialogs->Messages.empty());
-        QVERIFY(form->Rom().IsRomOpen());
+        QVERIFY(form->Doc().IsOpen());
         QVERIFY(RomControlsEnabled());
         QCOMPARE(form->MoveComboBox->count(), 354);
         QCOMPARE(form->MoveComboBox->currentIndex(), 0);
@@ -196,7 +195,8 @@ private slots:
         if (kind == "directory") {
             std::filesystem::create_directory(path);
         } else if (kind == "fifo") {
-            QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+            if (!testing::MakeFifo(path))
+                QSKIP("no FIFOs here");
         } else if (kind == "read-only") {
             RomImage::For(Emerald).WriteTo(*dir, "target.gba");
             if (!testing::MakeUnwritable(path))
@@ -213,9 +213,6 @@ private slots:
     {
         QString first = Write(RomImage::For(Emerald), "first.gba");
         Open(first);
-        Select(0, 99);
-        form->ChangeMoveButton->click();
-        QCOMPARE(form->ListBox1->item(0)->text(), QString("Move100"));
 
         // No: nothing changes and no file dialog appears.
         dialogs->Answers.push_back(IdNo);
@@ -224,18 +221,16 @@ private slots:
         QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::AlreadyOpen));
         QCOMPARE(dialogs->Messages.back().Caption, QString("Warning"));
         QCOMPARE(dialogs->Messages.back().Flags, MbYesNo | MbDefButton2);
-        QCOMPARE(form->ListBox1->item(0)->text(), QString("Move100"));
 
-        // Yes, then cancel: the first ROM stays open with its edit.
+        // Yes, then cancel: the first ROM stays open.
         dialogs->Answers.push_back(IdYes);
         dialogs->Files.push_back(QString());
         form->Open1->trigger();
         QCOMPARE(dialogs->FileDialogs, 2);
-        QVERIFY(form->Rom().IsRomOpen());
+        QVERIFY(form->Doc().IsOpen());
         QVERIFY(RomControlsEnabled());
-        QCOMPARE(form->SoundMoves().Entries[0].Id(), 100);
 
-        // Yes, then another file: it replaces the first, whose edit is dropped unsaved.
+        // Yes, then another file: it replaces the first.
         RomImage second = RomImage::For(Emerald, { 7, 8 });
         dialogs->Answers.push_back(IdYes);
         Open(Write(second, "second.gba"));
@@ -250,7 +245,10 @@ private slots:
         QString path = Write(image);
         Open(path, { IdYes, IdNo });
         QCOMPARE(dialogs->Messages.size(), std::size_t { 2 });
-        QCOMPARE(dialogs->Messages[0].Text, form->Text(Row::RepairQuestion));
+        QCOMPARE(dialogs->Messages[0].Text,
+            QString("Entry 1 of the sound-move table holds 0, which is not a valid move: the entry is corrupted. Do "
+                    "you want the program to fix it?"));
+        QVERIFY(dialogs->Messages[1].Text.startsWith("Entry 3 of the sound-move table holds 513,"));
         QCOMPARE(dialogs->Messages[0].Caption, QString("Attention"));
         QCOMPARE(dialogs->Messages[0].Flags, MbYesNo);
         QCOMPARE(Items(form->ListBox1), (QStringList { "Move45", "Move2", "??? (513)" }));
@@ -261,15 +259,14 @@ private slots:
 
     void failedRepairIsReported()
     {
-        // Cut inside the second pair: its high byte reads as end of file, and nothing can be written.
-        RomImage image = RomImage::For(Emerald);
-        image.Resize(TableAt(1) + 1);
+        RomImage image = RomImage::For(Emerald, { 1, 0, 2 });
         QString path = Write(image);
+        form->Doc().File().FailNthWrite(1);
         Open(path, { IdYes });
-        QCOMPARE(dialogs->Messages.size(), std::size_t { 3 });
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 2 });
         QCOMPARE(dialogs->Messages[1].Text, form->Text(Row::RepairFailed));
-        QCOMPARE(dialogs->Messages[2].Text, form->Text(Row::EndedEarly));
-        QCOMPARE(form->ListBox1->count(), 2);
+        QCOMPARE(Items(form->ListBox1), (QStringList { "Move1", "??? (0)", "Move2" }));
+        QVERIFY(RomControlsEnabled());
         QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
     }
 
@@ -288,28 +285,24 @@ private slots:
         expected[TableAt(1) + 1] = 0x01;
         QCOMPARE(testing::ReadAll(path.toStdString()), expected);
 
-        // The file is cut short behind the program's back: the save must fail and not grow it.
-        std::filesystem::resize_file(path.toStdString(), TableAt(3));
+        // Writing fails: the file may be partly written, and the edit stays unsaved.
+        Select(2, 6);
+        form->ChangeMoveButton->click();
+        form->Doc().File().FailNthWrite(1);
         form->Save1->trigger();
         QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::SaveFailed));
-        QCOMPARE(std::filesystem::file_size(path.toStdString()), TableAt(3));
-    }
+        QVERIFY(form->isWindowModified());
+        QCOMPARE(testing::ReadAll(path.toStdString()), expected);
 
-    void closeDropsEditsWithoutAsking()
-    {
-        RomImage image = RomImage::For(Emerald);
-        QString path = Write(image);
-        Open(path);
-        Select(0, 5);
-        form->DeleteMoveButton->click();
-        form->Close1->trigger();
-        QVERIFY(dialogs->Messages.empty());
-        VerifyNoRomState();
-        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
-        // Editing with nothing open does nothing.
-        form->ChangeMoveButtonClick();
-        form->Save1Click();
-        QVERIFY(dialogs->Messages.empty());
+        // The file is cut short behind the program's back: the save is refused, writing nothing.
+        std::filesystem::resize_file(path.toStdString(), TableAt(3));
+        form->Save1->trigger();
+        QCOMPARE(dialogs->Messages.back().Text,
+            QString("The file was not saved, and nothing was written to it: it is now shorter than its sound-move "
+                    "table."));
+        QCOMPARE(std::filesystem::file_size(path.toStdString()), TableAt(3));
+        QVERIFY(form->isWindowModified());
+        dialogs->Answers.push_back(IdNo); // discard on close
     }
 
     void languageSwitchesCaptionsOnly()
@@ -350,7 +343,8 @@ private slots:
                               "(and old ones too) can be found at ")
                 + HomePage() + ".\n\n");
         QCOMPARE(dialogs->Messages[1].Caption, QString("Versions Compatible"));
-        QCOMPARE(dialogs->Messages[1].Text, QString("English - Ruby, Sapphire, Emerald, Fire Red, and Leaf Green"));
+        QCOMPARE(dialogs->Messages[1].Text,
+            QString("English - Ruby, Sapphire, Emerald, Fire Red, and Leaf Green\nGerman - Ruby, Sapphire"));
         QCOMPARE(dialogs->Messages[1].Flags, MbOk);
 
         form->Francais1Click();
@@ -414,13 +408,265 @@ private slots:
         dialogs->Files.push_back(path);
         QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(dialogs->FileDialogs, 1);
-        QVERIFY(form->Rom().IsRomOpen());
+        QVERIFY(form->Doc().IsOpen());
         QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Saved));
         QTest::keyClick(form.get(), Qt::Key_W, Qt::ControlModifier);
         VerifyNoRomState();
         QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!form->isVisible());
+    }
+
+    // With an unsaved edit, every command that would drop it asks Save, Discard or Cancel.
+    void askBeforeDroppingEdits_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        for (const char* command : { "Close", "Exit", "window close", "Open" }) {
+            QTest::newRow(qPrintable(QString("%1, save").arg(command))) << command << IdYes;
+            QTest::newRow(qPrintable(QString("%1, discard").arg(command))) << command << IdNo;
+            QTest::newRow(qPrintable(QString("%1, cancel").arg(command))) << command << IdCancel;
+        }
+    }
+
+    void askBeforeDroppingEdits()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        RomImage image = RomImage::For(Emerald);
+        QString path = Write(image);
+        Open(path);
+        form->show();
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        QVERIFY(form->isWindowModified());
+
+        dialogs->Answers.push_back(answer);
+        const QString other = Write(RomImage::For(Emerald, { 5 }), "other.gba");
+        if (command == "Open") {
+            dialogs->Files.push_back(other);
+            form->Open1->trigger();
+        } else if (command == "Close") {
+            form->Close1->trigger();
+        } else if (command == "Exit") {
+            form->Exit1->trigger();
+        } else {
+            form->close();
+        }
+        QCOMPARE(dialogs->Messages.front().Text, form->Text(Row::SaveChanges));
+        QCOMPARE(dialogs->Messages.front().Flags, MbSaveDiscardCancel);
+
+        Bytes expected = image.Data;
+        if (answer == IdYes)
+            expected[TableAt(0)] = 7;
+        QCOMPARE(testing::ReadAll(path.toStdString()), expected);
+        const bool dropped = answer != IdCancel;
+        QCOMPARE(dialogs->FileDialogs, 1 + (command == "Open" && dropped ? 1 : 0));
+        if (command == "Exit" || command == "window close")
+            QCOMPARE(form->isVisible(), !dropped);
+        else if (command == "Close")
+            QCOMPARE(form->Doc().IsOpen(), !dropped);
+        else
+            QCOMPARE(form->Doc().Path() == other.toStdString(), dropped);
+        if (!dropped) {
+            QVERIFY(form->isWindowModified());
+            QCOMPARE(form->ListBox1->item(0)->text(), QString("Move7"));
+        }
+    }
+
+    void aFailedSaveBeforeClosingKeepsTheFileAndItsEdits()
+    {
+        QString path = Write(RomImage::For(Emerald));
+        Open(path);
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        form->Doc().File().FailNthWrite(1);
+        dialogs->Answers.push_back(IdYes);
+        form->Close1->trigger();
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::SaveFailed));
+        QVERIFY(form->Doc().IsOpen());
+        QVERIFY(form->isWindowModified());
+        dialogs->Answers.push_back(IdNo);
+    }
+
+    void undoAndRedoAcrossASave()
+    {
+        RomImage image = RomImage::For(Emerald);
+        QString path = Write(image);
+        Open(path);
+        QVERIFY(!form->Undo1->isEnabled());
+        QVERIFY(!form->Redo1->isEnabled());
+        QVERIFY(form->Undo1->shortcuts().contains(QKeySequence("Ctrl+Z")));
+        QVERIFY(form->Redo1->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
+        QVERIFY(form->Redo1->shortcuts().contains(QKeySequence("Ctrl+Y")));
+
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        Select(1, 0);
+        form->DeleteMoveButton->click();
+        QVERIFY(form->Undo1->isEnabled());
+        form->Save1->trigger();
+        QVERIFY(!form->isWindowModified());
+
+        form->Undo1->trigger();
+        QVERIFY(form->isWindowModified());
+        QVERIFY(form->Redo1->isEnabled());
+        QCOMPARE(form->ListBox1->item(1)->text(), QString("Move17"));
+        form->Undo1->trigger();
+        QVERIFY(!form->Undo1->isEnabled());
+        QCOMPARE(Items(form->ListBox1).first(), QString("Move1"));
+        form->Redo1->trigger();
+        form->Redo1->trigger();
+        QVERIFY(!form->isWindowModified());
+        QVERIFY(!form->Redo1->isEnabled());
+
+        // Undoing to the opened state and saving writes that state back.
+        form->Undo1->trigger();
+        form->Undo1->trigger();
+        form->Save1->trigger();
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
+
+        // Opening and closing clear the history.
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        dialogs->Answers.push_back(IdNo);
+        form->Close1->trigger();
+        QVERIFY(!form->Undo1->isEnabled());
+        QVERIFY(!form->Redo1->isEnabled());
+        QCOMPARE(form->Edit1->title(), QString("&Edit"));
+        form->Francais1Click();
+        QCOMPARE(form->Undo1->text(), QString("&Annuler"));
+        QCOMPARE(form->Redo1->text(), QString::fromUtf8("&Rétablir"));
+    }
+
+    void titleTooltipsAndPlaces()
+    {
+        QCOMPARE(form->windowTitle(), QString("Zarnith"));
+        RomImage image = RomImage::For(SupportedGames[6]); // Leaf Green 1.1
+        image.Fill(0x300000, 0x100, 0xFF).PutTable(0x300010, { 45, 46 });
+        image.PutWord(SupportedGames[6].TableWordAt, RomBase + 0x300010);
+        Open(Write(image, "hack.gba"));
+        QCOMPARE(form->windowTitle(),
+            QString::fromUtf8("hack.gba[*] \u2014 Leaf Green 1.1 \u2014 table at 0x300010 \u2014 Zarnith"));
+        QCOMPARE(form->ListBox1->toolTip(), QString("table at 0x300010"));
+        QVERIFY(!form->isWindowModified());
+        QCOMPARE(form->ListBox1->item(1)->toolTip(), QString("Move 46"));
+        QCOMPARE(form->MoveComboBox->itemData(44, Qt::ToolTipRole).toString(), QString("Move 45"));
+
+        dialogs->Answers.push_back(IdYes);
+        Open(Write(RomImage::For(Emerald), "rom.gba"));
+        QCOMPARE(form->windowTitle(), QString::fromUtf8("rom.gba[*] \u2014 Emerald \u2014 Zarnith"));
+        QCOMPARE(form->ListBox1->toolTip(), QString());
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        QVERIFY(form->isWindowModified());
+        dialogs->Answers.push_back(IdNo);
+        form->Close1->trigger();
+        QCOMPARE(form->windowTitle(), QString("Zarnith"));
+        QVERIFY(!form->isWindowModified());
+    }
+
+    void viewOnlyWhenTheTableCannotBeReadSafely()
+    {
+        RomImage image = RomImage::For(Emerald, { 0, 1 });
+        image.PutWord(Emerald.TableWordAt, RomBase + 0x100001);
+        QString path = Write(image);
+        Open(path);
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 1 }); // no repair question
+        QVERIFY(dialogs->Messages[0].Text.startsWith(
+            "This image's code no longer points at a sound-move table inside the file (the pointer at 0x42F70 "
+            "holds 0x8100001)."));
+        QVERIFY(form->Doc().IsOpen());
+        QVERIFY(!form->Save1->isEnabled());
+        QVERIFY(!form->ChangeMoveButton->isEnabled());
+        QVERIFY(!form->AddMove1->isEnabled());
+        QVERIFY(form->Close1->isEnabled());
+        QCOMPARE(form->MoveComboBox->count(), 354);
+        form->Save1Click();
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 1 });
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
+    }
+
+    void openFromTheCommandLineAndByDropping()
+    {
+        QString path = Write(RomImage::For(Emerald));
+        form->OpenFile(path);
+        QVERIFY(dialogs->Messages.empty());
+        QCOMPARE(dialogs->FileDialogs, 0);
+        QCOMPARE(form->ListBox1->count(), 10);
+
+        // A drop takes the same road: the question first, then the file.
+        QString second = Write(RomImage::For(Emerald, { 3 }), "second.gba");
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(second) });
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        dialogs->Answers.push_back(IdYes);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.get(), &drop);
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::AlreadyOpen));
+        QCOMPARE(Items(form->ListBox1), QStringList { "Move3" });
+        QCOMPARE(dialogs->FileDialogs, 0);
+
+        // What is not a local file is not taken.
+        QMimeData text;
+        text.setText("not a file");
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        refused.setAccepted(false);
+        QCoreApplication::sendEvent(form.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+
+    void addAndRemoveMovesAndConfirmAMove()
+    {
+        RomImage image = RomImage::For(Emerald);
+        image.Fill(0x400000, 0x100, 0xFF);
+        QString path = Write(image);
+        Open(path);
+        QCOMPARE(form->AddMove1->text(), QString("&Add Move"));
+        QVERIFY(form->AddMove1->isEnabled());
+        Select(0, 0);
+        form->RemoveMove1->trigger();
+        QCOMPARE(form->ListBox1->count(), 9);
+        form->MoveComboBox->setCurrentIndex(99);
+        form->AddMove1->trigger();
+        form->AddMove1->trigger();
+        QCOMPARE(form->ListBox1->count(), 11);
+        QCOMPARE(form->ListBox1->item(10)->text(), QString("Move100"));
+
+        // The table no longer fits: No writes nothing, Yes moves it.
+        dialogs->Answers.push_back(IdNo);
+        form->Save1->trigger();
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
+        QVERIFY(form->isWindowModified());
+        dialogs->Answers.push_back(IdYes);
+        form->Save1->trigger();
+        QCOMPARE(dialogs->Messages[1].Text, dialogs->Messages[0].Text);
+        QCOMPARE(dialogs->Messages[0].Flags, MbYesNo | MbDefButton2);
+        QCOMPARE(dialogs->Messages[0].Text,
+            QString("The table no longer fits in its place. It will be written at 0x400010 and the game's pointer at "
+                    "0x42F70 will point to it. Continue?"));
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 3 });
+        QCOMPARE(dialogs->Messages[2].Text,
+            QString("The file was successfully saved! The sound-move table now stands at 0x400010."));
+        QVERIFY(!form->isWindowModified());
+        QVERIFY(form->windowTitle().contains("table at 0x400010"));
+        std::vector<std::uint16_t> ids = testing::SyntheticTable();
+        ids.erase(ids.begin());
+        ids.insert(ids.end(), { 100, 100 });
+        image.PutTable(0x400010, ids).PutWord(Emerald.TableWordAt, RomBase + 0x400010);
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
+    }
+
+    void addAndRemoveKeysClashWithNoStandardKey()
+    {
+        QList<QKeySequence> ours = form->AddMove1->shortcuts() + form->RemoveMove1->shortcuts();
+        QCOMPARE(ours.size(), 2);
+        for (int key = QKeySequence::HelpContents; key <= QKeySequence::Cancel; ++key) {
+            for (const QKeySequence& standard : QKeySequence::keyBindings(static_cast<QKeySequence::StandardKey>(key)))
+                QVERIFY2(!ours.contains(standard), qPrintable(standard.toString()));
+        }
     }
 
     void escapedFailureIsShownAndTheProgramGoesOn()

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "rom/RomAccess.h"
+#include "soundmoves/SoundMoves.h"
+#include "text/MoveNames.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zarnith {
+
+// The open ROM as the user edits it: its game, move names and sound-move table, the table's
+// place in the file, the history of edits, and which step of the history the file holds.
+// The window asks it and shows the answers; every rule about what may be edited, undone or
+// saved lives here.
+class Document
+{
+public:
+    struct OpenResult
+    {
+        OpenError Error = OpenError::None;
+        bool Supported = false; // the file opened and is one of the supported games
+        LoadResult Load;
+    };
+
+    // Opens path in place of whatever was open: identifies the game, reads its names and its
+    // table (asking about invalid entries), and starts a new history. A file that cannot be
+    // opened or is not supported leaves nothing open.
+    OpenResult Open(const std::string& path, const AskRepairFunction& askRepair);
+    void Close();
+
+    // Whether a supported ROM is open.
+    bool IsOpen() const { return m_rom.Game() != nullptr; }
+    const std::string& Path() const { return m_path; }
+    const GameInfo* Game() const { return m_rom.Game(); }
+    const RomAccess& Rom() const { return m_rom; }
+    RomFile& File() { return m_rom.File(); }
+    const MoveNameList& Names() const { return m_names; }
+    const SoundMoveTable& Table() const { return m_history[m_current]; }
+    const TablePlace& Place() const { return m_place; }
+    TableStatus Status() const { return m_status; }
+    // Where the table is now: its verified place, or where the game's word points; nothing
+    // when the word points outside the file or nothing is open.
+    std::optional<std::uint32_t> TableOffset() const;
+
+    // Whether the table may be edited and written: a verified table of a supported ROM.
+    bool CanSave() const { return IsOpen() && m_status == TableStatus::Verified; }
+    // Whether the table differs from the step of the history the file holds.
+    bool IsModified() const { return IsOpen() && m_saved != m_current; }
+
+    // The edits; each one that changes the table is one step of the history.
+    bool Change(int s, int m);
+    bool Insert(int s, int m);
+    bool Delete(int s);
+    bool Append(int m);
+    bool Remove(int s);
+
+    bool CanUndo() const { return m_current > 0; }
+    bool CanRedo() const { return m_current + 1 < m_history.size(); }
+    bool Undo();
+    bool Redo();
+
+    // Writes the table; on success the file holds the current step.
+    SaveStatus Save(const SaveQuestions& ask);
+
+private:
+    bool Apply(const std::function<bool(SoundMoveTable&)>& edit);
+    void Reset(SoundMoveTable table);
+
+    static constexpr std::size_t NoStep = static_cast<std::size_t>(-1);
+
+    RomAccess m_rom;
+    std::string m_path;
+    MoveNameList m_names;
+    TablePlace m_place;
+    TableStatus m_status = TableStatus::NotLocated;
+    std::vector<SoundMoveTable> m_history { 1 };
+    std::size_t m_current = 0;
+    std::size_t m_saved = 0;
+};
+
+} // namespace zarnith
