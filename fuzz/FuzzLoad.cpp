@@ -1,14 +1,18 @@
-// Drives the whole load path on arbitrary images: identify, read the names, load the table with
-// repair answers from the input, edit, save and close, and checks that the file changes only
-// where a repair was accepted or the table was saved.
+// Drives the whole road on arbitrary images: identify, read the names, locate and load the
+// table with repair answers from the input, edit (all five edits), save (in place, with a new
+// length, or moved to free space) and reopen. A model of the file, kept apart from the code
+// under test, says what may change: accepted repairs, the saved table and its end pair, and the
+// game's table word after a move; nothing else.
 #include "FuzzInput.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
 #include "soundmoves/TableEditing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,30 +44,56 @@ const std::string& ImagePath()
 // the fuzzer, and instrumenting these byte loops would slow it down many times.
 #define ZARNITH_UNINSTRUMENTED __attribute__((no_sanitize("coverage")))
 
-// The image as the model sees it: the header, then zeros, then one body of bytes from the names
-// offset on (names and table), over a sparse file.
+// The image as the model sees it: a few chunks of known bytes over a sparse file of zeros.
 struct Image
 {
-    Bytes Header;
-    std::size_t Base = 0;
-    Bytes Body;
+    struct Chunk
+    {
+        std::size_t Offset;
+        Bytes Data;
+    };
+    std::vector<Chunk> Chunks;
     std::size_t Size = 0;
 
     ZARNITH_UNINSTRUMENTED int At(std::size_t offset) const
     {
         if (offset >= Size)
             return EndOfFile;
-        if (offset < Header.size())
-            return Header[offset];
-        if (offset >= Base && offset - Base < Body.size())
-            return Body[offset - Base];
+        for (const Chunk& chunk : Chunks) {
+            if (offset >= chunk.Offset && offset - chunk.Offset < chunk.Data.size())
+                return chunk.Data[offset - chunk.Offset];
+        }
         return 0;
+    }
+
+    ZARNITH_UNINSTRUMENTED std::optional<std::uint32_t> Word(std::size_t offset) const
+    {
+        std::uint32_t word = 0;
+        for (int i = 0; i < 4; ++i) {
+            int byte = At(offset + i);
+            if (byte == EndOfFile)
+                return std::nullopt;
+            word |= static_cast<std::uint32_t>(byte) << (8 * i);
+        }
+        return word;
     }
 
     void Set(std::size_t offset, std::uint8_t value)
     {
-        Check(offset >= Base && offset - Base < Body.size(), "a change inside the body");
-        Body[offset - Base] = value;
+        Check(offset < Size, "a write inside the file");
+        for (Chunk& chunk : Chunks) {
+            if (offset >= chunk.Offset && offset - chunk.Offset < chunk.Data.size()) {
+                chunk.Data[offset - chunk.Offset] = value;
+                return;
+            }
+        }
+        Check(false, "a write where the model holds nothing that may change");
+    }
+
+    void SetBytes(std::size_t offset, const Bytes& bytes)
+    {
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            Set(offset + i, bytes[i]);
     }
 
     void Write(const std::string& path) const
@@ -71,13 +101,15 @@ struct Image
         int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         Check(fd >= 0, "create the image");
         Check(::ftruncate(fd, static_cast<off_t>(Size)) == 0, "size the image");
-        Check(::pwrite(fd, Header.data(), Header.size(), 0) == static_cast<ssize_t>(Header.size()), "write header");
-        Check(::pwrite(fd, Body.data(), Body.size(), static_cast<off_t>(Base)) == static_cast<ssize_t>(Body.size()),
-            "write body");
+        for (const Chunk& chunk : Chunks) {
+            const std::size_t n = chunk.Offset >= Size ? 0 : std::min(chunk.Data.size(), Size - chunk.Offset);
+            Check(::pwrite(fd, chunk.Data.data(), n, static_cast<off_t>(chunk.Offset)) == static_cast<ssize_t>(n),
+                "write a chunk");
+        }
         ::close(fd);
     }
 
-    // Compares the file with the model: its size, its header and its body.
+    // Compares the file with the model: its size and every chunk.
     ZARNITH_UNINSTRUMENTED void Verify(const std::string& path) const
     {
         struct stat info
@@ -86,56 +118,167 @@ struct Image
         Check(::stat(path.c_str(), &info) == 0 && static_cast<std::size_t>(info.st_size) == Size, "file size");
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         Check(fd >= 0, "reopen the image");
-        for (const auto& [offset, expected] : { std::pair { std::size_t { 0 }, &Header }, std::pair { Base, &Body } }) {
-            Bytes actual(expected->size());
-            Check(::pread(fd, actual.data(), actual.size(), static_cast<off_t>(offset))
-                    == static_cast<ssize_t>(actual.size()),
+        for (const Chunk& chunk : Chunks) {
+            const std::size_t n = chunk.Offset >= Size ? 0 : std::min(chunk.Data.size(), Size - chunk.Offset);
+            Bytes actual(n);
+            Check(::pread(fd, actual.data(), n, static_cast<off_t>(chunk.Offset)) == static_cast<ssize_t>(n),
                 "read the image back");
-            Check(actual == *expected, "a byte changed that nobody asked to change");
+            Check(std::equal(actual.begin(), actual.end(), chunk.Data.begin()),
+                "a byte changed that nobody asked to change");
         }
         ::close(fd);
     }
 };
 
+std::uint32_t MovedArea(const GameInfo& game)
+{
+    return (game.NamesAddress - RomBase + NameSlotWidth * (MoveCount + 1) + 0x40) & ~3u;
+}
+
 ZARNITH_UNINSTRUMENTED Image Build(const FuzzCase& c, const GameInfo* game)
 {
     Image image;
     if (game == nullptr) {
-        image.Header = c.Raw;
+        image.Chunks.push_back({ 0, c.Raw });
         image.Size = c.Raw.size();
-        image.Base = image.Size;
         return image;
     }
-    image.Header.assign(0xC0, 0x00);
-    for (int i = 0; i < 4; ++i)
-        image.Header[GameCodeOffset + i] = static_cast<std::uint8_t>(game->Code[i]);
-    image.Header[SoftwareVersionOffset] = game->Revision;
-    image.Base = game->MoveNamesOffset;
-    image.Size = std::max<std::size_t>(game->SoundMovesOffset + c.Table.size(), game->MoveNamesOffset + c.Names.size());
+    Bytes header(0xC0, 0x00);
+    std::copy(game->Code.begin(), game->Code.end(), header.begin() + GameCodeOffset);
+    header[SoftwareVersionOffset] = game->Revision;
+    image.Chunks.push_back({ 0, header });
+
+    const std::size_t list = game->NamesAddress - RomBase;
+    const std::size_t own = game->SoundMovesOffset;
+    const std::size_t moved = MovedArea(*game);
+    std::uint32_t word = RomBase + static_cast<std::uint32_t>(own);
+    switch (c.Word) {
+    case FuzzCase::Moved:
+        word = RomBase + static_cast<std::uint32_t>(moved) + c.WordValue % 2048;
+        break;
+    case FuzzCase::Arbitrary:
+        word = static_cast<std::uint32_t>(c.WordValue) << 12 | c.WordValue;
+        break;
+    case FuzzCase::NearOwn:
+        word = RomBase + static_cast<std::uint32_t>(own) + c.WordValue % 64 - 32;
+        break;
+    default:
+        break;
+    }
+    auto wordBytes = [](std::uint32_t value) {
+        return Bytes { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24) };
+    };
+    image.Chunks.push_back({ game->TableWordAt, wordBytes(word) });
+    if (game->NamesWordAt != game->TableWordAt)
+        image.Chunks.push_back({ game->NamesWordAt,
+            wordBytes(c.NamesMoved ? RomBase + static_cast<std::uint32_t>(moved) : game->NamesAddress) });
+
+    // One body from the names list to just past the game's own table: names, the moved area,
+    // free space and the own table.
+    Bytes body(own + 0x40 - list, 0x00);
+    std::copy_n(c.Names.begin(), std::min(c.Names.size(), body.size()), body.begin());
+    const std::size_t area = std::min(c.MovedArea.size(), own - 32 - moved);
+    std::copy_n(c.MovedArea.begin(), area, body.begin() + static_cast<std::ptrdiff_t>(moved - list));
+    const std::size_t freeStart = moved + area;
+    const std::size_t freeLength = std::min<std::size_t>(c.FreeSixteens * 16u, own - 16 - freeStart);
+    std::fill_n(body.begin() + static_cast<std::ptrdiff_t>(freeStart - list), freeLength, 0xFF);
+    std::copy_n(c.Table.begin(), c.Table.size(), body.begin() + static_cast<std::ptrdiff_t>(own - list));
+    image.Chunks.push_back({ list, body });
+
+    image.Size = own + 0x40;
     if (c.Cut >= 1 && c.Cut <= 40)
-        image.Size = game->SoundMovesOffset + c.Cut - 1u;
+        image.Size = own + c.Cut - 1u;
     else if (c.Cut > 40)
-        image.Size = game->MoveNamesOffset + (c.Cut - 41u) * 64u;
-    image.Body.assign(std::max(image.Size, image.Base) - image.Base, 0x00);
-    std::copy_n(c.Names.begin(), std::min(c.Names.size(), image.Body.size()), image.Body.begin());
-    const std::size_t table = game->SoundMovesOffset - image.Base;
-    for (std::size_t i = 0; i < c.Table.size() && table + i < image.Body.size(); ++i)
-        image.Body[table + i] = c.Table[i];
+        image.Size = list + (c.Cut - 41u) * 64u;
     return image;
 }
 
-// Whether the names end before the file does (otherwise the stream has failed).
-ZARNITH_UNINSTRUMENTED bool NamesEndBeforeEndOfFile(const Image& image, const GameInfo& game)
+// The table as the model reads it where the game's word points.
+struct ModelTable
 {
-    int terminators = 0;
-    for (std::size_t at = game.MoveNamesOffset; terminators < MoveCount; ++at) {
-        int byte = image.At(at);
-        if (byte == EndOfFile)
-            return false;
-        if (byte == 0xFF)
-            ++terminators;
+    TableStatus Status = TableStatus::NotLocated;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> Entries;
+    std::size_t Offset = 0;
+    bool Own = false;
+    int Capacity = 0;
+};
+
+ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& game)
+{
+    ModelTable model;
+    const std::optional<std::uint32_t> word = image.Word(game.TableWordAt);
+    const bool inFile = word && *word >= RomBase && *word - RomBase + 2u <= image.Size && (*word & 1) == 0;
+    if (!inFile) {
+        model.Status = word == RomBase + game.SoundMovesOffset ? TableStatus::EndOfFile : TableStatus::NotLocated;
+        return model;
     }
-    return true;
+    model.Offset = *word - RomBase;
+    model.Own = model.Offset == game.SoundMovesOffset;
+    const int bound = model.Own ? SoundMoveCount : MaxSoundMoves;
+    bool ended = false;
+    bool valid = true;
+    for (int i = 0; i <= bound; ++i) {
+        const int low = image.At(model.Offset + 2 * i);
+        const int high = image.At(model.Offset + 2 * i + 1);
+        if (low == EndOfFile || high == EndOfFile) {
+            model.Status = TableStatus::EndOfFile;
+            return model;
+        }
+        if (low == 0xFF && high == 0xFF) {
+            ended = true;
+            break;
+        }
+        if (i < bound) {
+            model.Entries.emplace_back(low, high);
+            valid = valid && IsValidMove(static_cast<std::uint16_t>(high * 256 + low));
+        }
+    }
+    model.Status = !ended      ? TableStatus::NoEndPair
+        : !model.Own && !valid ? TableStatus::NotMoves
+                               : TableStatus::Verified;
+    const std::size_t held = model.Own
+        ? std::min<std::size_t>(2 * (SoundMoveCount + 1), image.Size - model.Offset) & ~std::size_t { 1 }
+        : 2 * (model.Entries.size() + 1);
+    model.Capacity = static_cast<int>(held / 2) - 1;
+    return model;
+}
+
+// Where a table of size bytes may go: the first offset of the longest run of 0xFF that holds it
+// with the margins, aligned, clear of the header and of [avoid, avoidEnd). Byte by byte, over the
+// body: everything else in the image is zeros.
+ZARNITH_UNINSTRUMENTED std::optional<std::size_t> ModelFreeSpace(
+    const Image& image, std::size_t size, std::size_t avoid, std::size_t avoidEnd)
+{
+    const Image::Chunk& body = image.Chunks.back();
+    std::optional<std::size_t> best;
+    std::size_t bestLength = 0;
+    std::size_t runStart = 0;
+    bool inRun = false;
+    const std::size_t end = std::min(image.Size, body.Offset + body.Data.size());
+    for (std::size_t at = body.Offset; at <= end; ++at) {
+        const bool free = at < end && image.At(at) == 0xFF && !(at >= avoid && at < avoidEnd) && at >= 0xC0;
+        if (free && !inRun) {
+            inRun = true;
+            runStart = at;
+        } else if (!free && inRun) {
+            inRun = false;
+            const std::size_t start = (runStart + FreeSpaceMargin + 3) & ~std::size_t { 3 };
+            if (at - runStart > bestLength && start + size + FreeSpaceMargin <= at) {
+                best = start;
+                bestLength = at - runStart;
+            }
+        }
+    }
+    return best;
+}
+
+Bytes EntryBytes(const SoundMoveTable& table)
+{
+    Bytes bytes;
+    for (const SoundMoveEntry& entry : table.Entries)
+        bytes.insert(bytes.end(), { entry.Low, entry.High });
+    return bytes;
 }
 
 } // namespace
@@ -143,100 +286,157 @@ ZARNITH_UNINSTRUMENTED bool NamesEndBeforeEndOfFile(const Image& image, const Ga
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const FuzzCase c = fuzz::Decode(data, size);
-    const GameInfo* game = c.Game == FuzzCase::RawGame ? nullptr : &SupportedGames[c.Game];
-    Image image = Build(c, game);
+    const GameInfo* built = c.Game == FuzzCase::RawGame ? nullptr : &SupportedGames[c.Game];
+    Image image = Build(c, built);
     const std::string& path = ImagePath();
     image.Write(path);
 
     RomAccess rom;
     Check(rom.OpenRom(path) == OpenError::None, "open a regular file");
-    const GameInfo* found = rom.IdentifyGame();
+    const GameInfo* game = rom.IdentifyGame();
     MoveNameList names;
     SoundMoveTable table;
-    if (found == nullptr) {
-        Check(game == nullptr, "a built header is identified");
+    TablePlace place;
+    if (game == nullptr) {
+        Check(built == nullptr, "a built header is identified");
         Check(!ReadMoveNames(rom, names), "names of an unidentified image");
-        Check(!LoadSoundMoves(rom, names, table, [](int, std::uint16_t) { return true; }).Loaded, "unidentified load");
-        Check(!SaveSoundMoves(rom, table), "unidentified save");
+        Check(!LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) { return true; }).Loaded,
+            "unidentified load");
+        Check(SaveSoundMoves(rom, place, table, {}) == SaveStatus::NotVerified, "unidentified save");
         Check(rom.File().BytesRead() <= 64, "read past the header of an unidentified image");
         rom.CloseRom();
         image.Verify(path);
         return 0;
     }
-    Check(game == nullptr || found == game, "the right game");
-    game = found;
+    Check(built == nullptr || game == built, "the right game");
     Check(ReadMoveNames(rom, names), "read names");
-    bool streamOk = NamesEndBeforeEndOfFile(image, *game);
-    Check(rom.File().Failed() == !streamOk, "names stop at their last terminator");
 
     // The table as the model reads it, with the repairs the answers ask for.
+    ModelTable model = ModelLoad(image, *game);
     int asked = 0;
-    std::vector<std::pair<std::uint8_t, std::uint8_t>> expected;
-    for (int i = 0; i < SoundMoveCount; ++i) {
-        std::size_t at = game->SoundMovesOffset + 2 * i;
-        int low = streamOk ? image.At(at) : EndOfFile;
-        streamOk = streamOk && low != EndOfFile;
-        int high = streamOk ? image.At(at + 1) : EndOfFile;
-        streamOk = streamOk && high != EndOfFile;
-        auto pair = std::make_pair(
-            static_cast<std::uint8_t>(low < 0 ? 0xFF : low), static_cast<std::uint8_t>(high < 0 ? 0xFF : high));
-        if (pair.first == 0xFF && pair.second == 0xFF)
-            break;
-        if (!IsValidMove(static_cast<std::uint16_t>(pair.second * 256 + pair.first))) {
-            bool yes = asked < 16 && ((c.Answers >> asked) & 1) != 0;
-            ++asked;
-            if (yes && streamOk) {
-                pair = { FillerLow, FillerHigh };
-                image.Set(at, FillerLow);
-                image.Set(at + 1, FillerHigh);
+    std::uint64_t written = 0;
+    if (model.Status == TableStatus::Verified && model.Own) {
+        for (std::size_t i = 0; i < model.Entries.size(); ++i) {
+            auto& [low, high] = model.Entries[i];
+            if (IsValidMove(static_cast<std::uint16_t>(high * 256 + low)))
+                continue;
+            if (asked < 16 && ((c.Answers >> asked) & 1) != 0) {
+                low = FillerLow;
+                high = FillerHigh;
+                image.SetBytes(model.Offset + 2 * i, { FillerLow, FillerHigh });
+                written += 2;
             }
+            ++asked;
         }
-        expected.push_back(pair);
     }
-
     int questions = 0;
-    LoadResult loaded = LoadSoundMoves(rom, names, table, [&](int, std::uint16_t) {
+    LoadResult loaded = LoadSoundMoves(rom, names, table, place, [&](int, std::uint16_t) {
         bool yes = questions < 16 && ((c.Answers >> questions) & 1) != 0;
         ++questions;
         return yes;
     });
-    Check(loaded.Loaded && questions == asked, "one question per invalid entry");
-    Check(table.Count == static_cast<int>(expected.size()), "entries read");
-    for (int i = 0; i < table.Count; ++i) {
-        Check(table.Entries[i].Low == expected[i].first && table.Entries[i].High == expected[i].second, "entry bytes");
-        Check(IsValidMove(table.Entries[i].Id()) || table.Entries[i].Name.rfind("??? (", 0) == 0,
-            "an invalid entry is named as invalid");
+    Check(loaded.Loaded && loaded.Status == model.Status, "the table's status");
+    Check(questions == asked && loaded.RepairsFailed == 0, "one question per invalid entry of a trusted own table");
+    Check(table.Count() == static_cast<int>(model.Entries.size()), "entries read");
+    for (int i = 0; i < table.Count(); ++i) {
+        const SoundMoveEntry& entry = table.Entries[i];
+        Check(entry.Low == model.Entries[i].first && entry.High == model.Entries[i].second, "entry bytes");
+        Check(IsValidMove(entry.Id()) || entry.Name.rfind("??? (", 0) == 0, "an invalid entry is named as invalid");
     }
-    Check(loaded.EndedEarly == !streamOk, "end of file is reported");
+    if (model.Status == TableStatus::Verified)
+        Check(place.Offset == model.Offset && place.Capacity == model.Capacity, "the table's place");
     image.Verify(path);
 
     for (const FuzzCase::Edit& edit : c.Edits) {
-        int s = table.Count == 0 ? 0 : edit.Entry % (table.Count + 1);
-        int m = (edit.Move + 256 * (edit.Operation >> 2)) % 360; // a few beyond the move list too
-        switch (edit.Operation % 3) {
+        const int s = edit.Entry % (table.Count() + 1);
+        const int m = (edit.Move + 256 * (edit.Operation >> 3)) % 360; // a few beyond the move list too
+        switch (edit.Operation % 5) {
         case 0:
             ChangeMove(table, names, s, m);
             break;
         case 1:
             InsertMove(table, names, s, m);
             break;
-        default:
+        case 2:
             DeleteMove(table, names, s);
             break;
+        case 3:
+            // Many at once, so that tables grow past any place they had.
+            for (int n = 0; n <= edit.Operation / 5 % 8 * 16; ++n)
+                AppendMove(table, names, (m + n) % MoveCount);
+            break;
+        default:
+            RemoveMove(table, names, s);
+            break;
         }
-        Check(table.Count == static_cast<int>(expected.size()), "edits keep the number of entries");
+        Check(table.Count() <= MaxSoundMoves, "at most one entry per move");
     }
     image.Verify(path);
 
-    bool saved = SaveSoundMoves(rom, table);
-    Check(saved == streamOk, "save succeeds exactly when the file can be written");
-    if (saved) {
-        for (int i = 0; i < table.Count; ++i) {
-            image.Set(game->SoundMovesOffset + 2 * i, table.Entries[i].Low);
-            image.Set(game->SoundMovesOffset + 2 * i + 1, table.Entries[i].High);
+    // The save, and what the model says it may write.
+    std::optional<std::uint32_t> offered;
+    const bool confirm = (c.Flags & 1) != 0;
+    const SaveStatus saved = SaveSoundMoves(rom, place, table,
+        { [] {
+             Check(false, "no other program changed the file");
+             return false;
+         },
+            [&](std::uint32_t to, std::uint32_t at) {
+                Check(at == game->TableWordAt, "the move names the game's word");
+                offered = to;
+                return confirm;
+            } });
+    Bytes bytes = EntryBytes(table);
+    if (model.Status != TableStatus::Verified) {
+        Check(saved == SaveStatus::NotVerified, "nothing is written to a table that is not verified");
+    } else if (table.Count() == static_cast<int>(model.Entries.size())) {
+        Check(saved == SaveStatus::Saved, "a table of the same length is saved in place");
+        image.SetBytes(model.Offset, bytes);
+    } else if (table.Count() <= model.Capacity) {
+        Check(saved == SaveStatus::Saved, "a table that fits is saved in place");
+        bytes.insert(bytes.end(), { 0xFF, 0xFF });
+        image.SetBytes(model.Offset, bytes);
+    } else if (std::any_of(table.Entries.begin(), table.Entries.end(),
+                   [](const SoundMoveEntry& entry) { return !IsValidMove(entry.Id()); })) {
+        Check(saved == SaveStatus::NotMoves, "only moves leave the game's own place");
+    } else {
+        bytes.insert(bytes.end(), { 0xFF, 0xFF });
+        const std::size_t held = 2 * (static_cast<std::size_t>(model.Capacity) + 1);
+        const std::optional<std::size_t> to = ModelFreeSpace(image, bytes.size(), model.Offset, model.Offset + held);
+        Check(offered == to, "the free space offered");
+        if (!to) {
+            Check(saved == SaveStatus::NoFreeSpace, "no free space");
+        } else if (!confirm) {
+            Check(saved == SaveStatus::MoveDeclined, "a declined move");
+        } else {
+            Check(saved == SaveStatus::Moved, "a confirmed move");
+            image.SetBytes(*to, bytes);
+            const std::uint32_t pointer = RomBase + static_cast<std::uint32_t>(*to);
+            image.SetBytes(game->TableWordAt,
+                { static_cast<std::uint8_t>(pointer), static_cast<std::uint8_t>(pointer >> 8),
+                    static_cast<std::uint8_t>(pointer >> 16), static_cast<std::uint8_t>(pointer >> 24) });
+            written += 4;
         }
     }
+    if (SaveSucceeded(saved))
+        written += bytes.size();
+    Check(rom.File().BytesWritten() == written, "bytes written");
     rom.CloseRom();
     image.Verify(path);
+
+    // Reopened, the game's word leads to the table as saved.
+    if ((c.Flags & 4) != 0 && SaveSucceeded(saved)) {
+        RomAccess again;
+        Check(again.OpenRom(path) == OpenError::None && again.IdentifyGame() == game, "reopen");
+        ReadMoveNames(again, names);
+        SoundMoveTable reread;
+        TablePlace where;
+        LoadResult reloaded = LoadSoundMoves(again, names, reread, where, [](int, std::uint16_t) { return false; });
+        // Bytes only: a table saved over the names (a word may point anywhere) changes names too.
+        Check(reloaded.Status == TableStatus::Verified && EntryBytes(reread) == EntryBytes(table),
+            "the saved table is read back");
+        again.CloseRom();
+        image.Verify(path);
+    }
     return 0;
 }

@@ -2,6 +2,9 @@
 #include "FuzzInput.h"
 #include "RomBuilder.h"
 
+#include "rom/Games.h"
+#include "text/MoveNames.h"
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -33,17 +36,29 @@ int main(int argc, char** argv)
     };
     for (std::size_t g = 0; g < SupportedGames.size(); ++g) {
         const GameInfo& game = SupportedGames[g];
+        const std::size_t list = game.NamesAddress - RomBase;
         for (std::size_t t = 0; t < tables.size(); ++t) {
             testing::RomImage image = testing::RomImage::For(game, tables[t]);
             fuzz::FuzzCase c;
             c.Game = static_cast<std::uint8_t>(g);
             c.Answers = static_cast<std::uint16_t>(0x5555 << t);
             c.Cut = static_cast<std::uint8_t>(t == 2 ? 9 : 0);
-            c.Edits = { { 0, 1, 44 }, { 1, 0, 200 }, { 2, 9, 0 } };
+            c.Edits = { { 0, 1, 44 }, { 1, 0, 200 }, { 2, 9, 0 }, { 3, 0, 7 }, { 4, 2, 0 } };
+            c.FreeSixteens = 64;
+            c.Flags = static_cast<std::uint8_t>(t == 0 ? 7 : 4);
             auto first = image.Data.begin();
-            c.Names.assign(first + game.MoveNamesOffset, first + game.SoundMovesOffset);
+            c.Names.assign(first + list, first + list + NameSlotWidth * (MoveCount + 1));
             c.Table.assign(first + game.SoundMovesOffset, first + game.SoundMovesOffset + 22);
             Write(folder, "game" + std::to_string(g) + "-table" + std::to_string(t), c);
+
+            // The same game with its table moved to the area after the names, longer than ten.
+            c.Word = fuzz::FuzzCase::Moved;
+            c.WordValue = 0;
+            c.Cut = 0;
+            testing::RomImage moved(0);
+            moved.PutTable(0, { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13 });
+            c.MovedArea = moved.Data;
+            Write(folder, "game" + std::to_string(g) + "-moved" + std::to_string(t), c);
         }
     }
     fuzz::FuzzCase raw;

@@ -123,6 +123,11 @@ void InitLanguageTable(LanguageStrings& table)
         "assez grand pour elle.");
     set(Row::ReasonChangeKept, "the other program's change was kept. Your edits are still open.",
         "la modification de l'autre programme a été gardée. Vos modifications sont toujours ouvertes.");
+    set(Row::ReasonNotMoves,
+        "the longer table no longer fits in its place and would have to be moved, but it holds entries that are "
+        "not moves. Change or remove them first.",
+        "la table plus longue ne tient plus à sa place et devrait être déplacée, mais elle contient des entrées "
+        "qui ne sont pas des attaques. Changez-les ou retirez-les d'abord.");
     set(Row::ChangedOnDisk,
         "Another program has changed the sound-move table in this file since it was opened. Do you want to "
         "overwrite that change with your table?",

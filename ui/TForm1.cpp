@@ -424,6 +424,9 @@ bool TForm1::SaveDocument()
     case SaveStatus::ChangeKept:
         refused(Row::ReasonChangeKept);
         break;
+    case SaveStatus::NotMoves:
+        refused(Row::ReasonNotMoves);
+        break;
     case SaveStatus::NoFreeSpace:
         refused(Row::ReasonNoFreeSpace);
         break;

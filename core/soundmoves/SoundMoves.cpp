@@ -208,6 +208,10 @@ SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTabl
         return written ? SaveStatus::Saved : SaveStatus::WriteFailed;
     }
 
+    for (const SoundMoveEntry& entry : table.Entries) {
+        if (!IsValidMove(entry.Id()))
+            return SaveStatus::NotMoves;
+    }
     const auto size = static_cast<std::uint32_t>(bytes.size());
     const std::optional<std::uint32_t> to
         = FindFreeSpace(file, size, place.Offset, static_cast<std::uint32_t>(heldEnd));

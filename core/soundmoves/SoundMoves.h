@@ -102,6 +102,7 @@ enum class SaveStatus {
     Shorter, // the file no longer holds the table
     PointerChanged, // another program moved the table since it was read
     ChangeKept, // another program changed the table, and the user kept that change
+    NotMoves, // the longer table holds entries that are not moves, so it may not leave the game's own place
     NoFreeSpace, // the longer table fits nowhere
     MoveDeclined, // the user did not want the table moved
     MoveFailed, // writing the moved table failed; the game's table word was not changed
@@ -127,7 +128,8 @@ struct SaveQuestions
 // A table of the length on file is written in place as its entries alone; one of another length
 // that fits the place is written in place with its end pair; a longer one is moved to free
 // space: the new table is written and made durable first, then the word is rewritten, so a
-// failure between the two leaves the game reading the old table. Nothing is written unless the
+// failure between the two leaves the game reading the old table. Only a table of valid moves is
+// moved, since one elsewhere holding anything else would not be trusted when read again. Nothing is written unless the
 // place is verified, the file is still the one opened, and it still holds what was read.
 SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTable& table, const SaveQuestions& ask);
 

@@ -15,7 +15,9 @@ using testing::TempDir;
 
 std::string HeaderImage(const TempDir& dir, std::string_view code, std::uint8_t revision)
 {
-    return RomImage(0x200).Header(code, revision).WriteTo(dir, "header.gba");
+    // A name of its own each time: a file still open may not be written over everywhere.
+    static int count = 0;
+    return RomImage(0x200).Header(code, revision).WriteTo(dir, "header" + std::to_string(count++) + ".gba");
 }
 
 class IdentifyEveryGame : public ::testing::TestWithParam<GameInfo>
@@ -77,6 +79,7 @@ TEST(IdentifyGame, RefusesOtherCaseOtherEditionAndShortHeaders)
     // Cut inside the game code, and cut after the code but before the version byte.
     for (std::size_t size : { 0xAEu, 0xB0u, 0xBCu }) {
         RomImage image = RomImage(0x200).Header("AXVE", 0);
+        rom.CloseRom();
         std::string path = image.Resize(size).WriteTo(dir, "short.gba");
         ASSERT_EQ(rom.OpenRom(path), OpenError::None);
         EXPECT_EQ(rom.IdentifyGame(), nullptr) << size;
@@ -90,6 +93,7 @@ TEST(IdentifyGame, FollowsTheGamesWords)
     TempDir dir;
     RomAccess rom;
     auto identify = [&](RomImage image) {
+        rom.CloseRom();
         EXPECT_EQ(rom.OpenRom(image.WriteTo(dir, "words.gba")), OpenError::None);
         EXPECT_NE(rom.IdentifyGame(), nullptr);
     };
@@ -156,7 +160,8 @@ TEST(RomFileOpen, RefusesWhatIsNotARegularFile)
 {
     TempDir dir;
     RomFile file;
-    EXPECT_EQ(file.Open(dir.File("")), OpenError::NotRegularFile);
+    std::filesystem::create_directory(dir.Path() / "folder.gba");
+    EXPECT_EQ(file.Open(dir.File("folder.gba")), OpenError::NotRegularFile);
     if (const char* device = testing::DevicePath()) {
         EXPECT_EQ(file.Open(device), OpenError::NotRegularFile);
     }

@@ -230,10 +230,11 @@ bool MakeUnwritable(const std::string& path)
     if (error)
         return false;
 #ifdef __linux__
-    if (::geteuid() == 0)
-        return SetImmutable(path, true);
+    if (::geteuid() == 0 && !SetImmutable(path, true))
+        return false;
 #endif
-    return true;
+    std::ofstream probe(FromUtf8(path), std::ios::binary | std::ios::in | std::ios::out);
+    return !probe.is_open();
 }
 
 void MakeWritable(const std::string& path)
@@ -253,6 +254,15 @@ bool MakeFifo(const std::string& path)
 #else
     (void)path;
     return false;
+#endif
+}
+
+bool OpenFilesCanChange()
+{
+#ifdef _WIN32
+    return false;
+#else
+    return true;
 #endif
 }
 

@@ -80,7 +80,8 @@ public:
 Bytes ReadAll(const std::string& path);
 
 // Makes a file impossible to open for writing, even for root (read-only mode, plus the
-// immutable flag where the file system has one). False when that could not be done.
+// immutable flag where the file system has one). False when that could not be done, or the file
+// can still be opened for writing.
 bool MakeUnwritable(const std::string& path);
 // Undoes MakeUnwritable.
 void MakeWritable(const std::string& path);
@@ -88,6 +89,9 @@ void MakeWritable(const std::string& path);
 // What only some systems have; each returns false (or nullptr) where it cannot be done, and the
 // test that needs it is skipped there.
 bool MakeFifo(const std::string& path);
+// Whether another program may write to, truncate or replace a file the program has open
+// (Windows keeps them from it).
+bool OpenFilesCanChange();
 bool MakeLink(const std::string& target, const std::string& link);
 const char* DevicePath();
 
