@@ -85,6 +85,16 @@ private slots:
         QCOMPARE(Show(MbYesNo, Qt::Key_Escape).first, IdNo);
     }
 
+    void saveDiscardCancelDefaultsToSaveAndEscapeCancels()
+    {
+        auto [enter, seen] = Show(MbSaveDiscardCancel, Qt::Key_Return);
+        QCOMPARE(enter, IdYes);
+        QCOMPARE(seen.Buttons.size(), 3);
+        QCOMPARE(seen.Default, QString("Save"));
+        QCOMPARE(seen.Escape, QString("Cancel"));
+        QCOMPARE(Show(MbSaveDiscardCancel, Qt::Key_Escape).first, IdCancel);
+    }
+
     void okBoxHasOneButton()
     {
         auto [result, seen] = Show(MbOk, Qt::Key_Escape);
