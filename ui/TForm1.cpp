@@ -165,7 +165,6 @@ void TForm1::BuildWindow()
     About1 = action(Help1, "About1", "&About", &TForm1::About1Click);
     VersionsCompatible1
         = action(Help1, "VersionsCompatible1", "&Versions Compatible", &TForm1::VersionsCompatible1Click);
-    UpdateControls();
 
     // The client area is fixed; the window is as large as the menu bar and that, and no larger.
     adjustSize();
@@ -190,6 +189,7 @@ void TForm1::SetLanguage(int language)
     m_currentLanguage = language;
     SetMenuCaptions();
     SetButtonCaptions();
+    UpdateControls();
 }
 
 void TForm1::SetMenuCaptions()
