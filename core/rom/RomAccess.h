@@ -42,11 +42,8 @@ public:
     bool TableAtOwnOffset() const;
 
     RomFile& File() { return m_file; }
-    const RomFile& File() const { return m_file; }
 
 private:
-    std::optional<std::uint32_t> ReadWord(std::uint32_t offset);
-
     RomFile m_file;
     const GameInfo* m_game = nullptr;
     std::uint32_t m_moveNamesOffset = 0;

@@ -13,6 +13,7 @@ OpenError RomFile::Open(const std::string& path)
 {
     Close();
     m_position = 0;
+    m_expectedEnd = 0;
     m_bufferLength = 0;
     m_pending.clear();
     m_bytesRead = 0;

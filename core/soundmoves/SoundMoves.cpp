@@ -85,7 +85,7 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
     bool ended = false;
     bool cut = false;
     bool allValid = true;
-    file.SeekGet(start, 2 * (std::max(bound, SoundMoveCount) + 1));
+    file.SeekGet(start, 2 * (bound + 1));
     for (int i = 0; i <= bound && !ended; ++i) {
         const int low = file.ReadByte();
         const int high = low == EndOfFile ? EndOfFile : file.ReadByte();
@@ -122,7 +122,7 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
         held.push_back(static_cast<std::uint8_t>(byte));
     }
     held.resize(held.size() & ~std::size_t { 1 });
-    place = TablePlace { start, own, table.Count(), static_cast<int>(held.size() / 2) - 1, held, *rom.TableWord() };
+    place = TablePlace { start, table.Count(), static_cast<int>(held.size() / 2) - 1, held, *rom.TableWord() };
 
     if (!own)
         return result;
@@ -222,7 +222,7 @@ SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTabl
     if (!WriteBytes(file, *to, bytes))
         return SaveStatus::MoveFailed;
     const std::uint32_t pointer = RomBase + *to;
-    const TablePlace moved { *to, false, count, count, bytes, pointer };
+    const TablePlace moved { *to, count, count, bytes, pointer };
     if (!WriteBytes(file, game.TableWordAt, Word(pointer))) {
         const std::optional<std::uint32_t> word = ReadWordAt(file, game.TableWordAt);
         if (word == place.Pointer)

@@ -58,7 +58,6 @@ enum class TableStatus {
 struct TablePlace
 {
     std::uint32_t Offset = 0;
-    bool OwnOffset = false; // the unmodified game's offset
     int Count = 0; // entries the file's table holds
     int Capacity = 0; // entries that fit in place before an end pair
     std::vector<std::uint8_t> Held; // the file's bytes from Offset: Capacity + 1 pairs

@@ -109,6 +109,26 @@ struct SoundMoveFile : ::testing::Test
     Bytes Now() const { return testing::ReadAll(path); }
 };
 
+// Tables of cases, each with a Name: their fixture, and their name in test output and test names.
+template <typename Case> class Cases : public SoundMoveFile, public ::testing::WithParamInterface<Case>
+{
+};
+
+template <typename Case>
+requires requires(Case c)
+{
+    c.Name;
+}
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
+template <typename Case> std::string CaseName(const ::testing::TestParamInfo<Case>& info)
+{
+    return info.param.Name;
+}
+
 TEST_F(SoundMoveFile, LoadsTenValidEntriesWithTheirNamesAndVerifiesTheEndPair)
 {
     Open(RomImage::For(FireRed));
@@ -125,7 +145,6 @@ TEST_F(SoundMoveFile, LoadsTenValidEntriesWithTheirNamesAndVerifiesTheEndPair)
     EXPECT_EQ(table.Entries[2].Low, 0x2D);
     EXPECT_EQ(table.Entries[9].High, 0x01);
     EXPECT_EQ(place.Offset, FireRed.SoundMovesOffset);
-    EXPECT_TRUE(place.OwnOffset);
     EXPECT_EQ(place.Capacity, 10);
     EXPECT_EQ(place.Pointer, RomBase + FireRed.SoundMovesOffset);
 }
@@ -260,14 +279,7 @@ struct Located
     std::size_t SaveAt; // where a save writes; 0 when it must write nothing
 };
 
-void PrintTo(const Located& c, std::ostream* out)
-{
-    *out << c.Name;
-}
-
-class LocatedTable : public SoundMoveFile, public ::testing::WithParamInterface<Located>
-{
-};
+using LocatedTable = Cases<Located>;
 
 constexpr std::size_t Moved = 0x200000; // free space in the synthetic image
 
@@ -348,8 +360,7 @@ TEST_P(LocatedTable, LoadsWhatTheGameReadsAndWritesOnlyThere)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, LocatedTable, ::testing::ValuesIn(LocatedCases),
-    [](const ::testing::TestParamInfo<Located>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Images, LocatedTable, ::testing::ValuesIn(LocatedCases), CaseName<Located>);
 
 // Saves of a table whose length changed: in place while it fits, moved to free space when not.
 struct Resize
@@ -360,14 +371,7 @@ struct Resize
     SaveStatus Expected;
 };
 
-void PrintTo(const Resize& c, std::ostream* out)
-{
-    *out << c.Name;
-}
-
-class ResizedTable : public SoundMoveFile, public ::testing::WithParamInterface<Resize>
-{
-};
+using ResizedTable = Cases<Resize>;
 
 const Resize ResizeCases[] = {
     { "ShrinkInPlace", Moves(10), 7, SaveStatus::Saved },
@@ -411,8 +415,7 @@ TEST_P(ResizedTable, WritesTheEntriesAndTheEndPairOnlyWhereTheGameReads)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, ResizedTable, ::testing::ValuesIn(ResizeCases),
-    [](const ::testing::TestParamInfo<Resize>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Lengths, ResizedTable, ::testing::ValuesIn(ResizeCases), CaseName<Resize>);
 
 TEST_F(SoundMoveFile, AMovedTableShrinksAndRegrowsWithinTheSpaceItWasLoadedWith)
 {
@@ -497,14 +500,7 @@ struct Failure
     bool PointerChanged;
 };
 
-void PrintTo(const Failure& c, std::ostream* out)
-{
-    *out << c.Name;
-}
-
-class FailedWrite : public SoundMoveFile, public ::testing::WithParamInterface<Failure>
-{
-};
+using FailedWrite = Cases<Failure>;
 
 const Failure FailureCases[] = {
     { "MovedTableWrite", 1, 0, SaveStatus::MoveFailed, false, false },
@@ -542,8 +538,7 @@ TEST_P(FailedWrite, AMoveThatFailsLeavesTheGameReadingATable)
     EXPECT_EQ(Ids(table), c.PointerChanged ? IdsOf(ids) : IdsOf(testing::SyntheticTable()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, FailedWrite, ::testing::ValuesIn(FailureCases),
-    [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Calls, FailedWrite, ::testing::ValuesIn(FailureCases), CaseName<Failure>);
 
 TEST_F(SoundMoveFile, AFailedRepairLeavesTheEntryAsReadAndLoadingGoesOn)
 {
