@@ -134,7 +134,7 @@ void FreeSpaceSearch(benchmark::State& state)
     file.Open(LargeImagePath());
     for (auto _ : state)
         benchmark::DoNotOptimize(FindFreeSpace(
-            file, 2 * (MaxSoundMoves + 1), Game.SoundMovesOffset, Game.SoundMovesOffset + 2 * (SoundMoveCount + 1)));
+            file, 2 * (MoveCount + 1), Game.SoundMovesOffset, Game.SoundMovesOffset + 2 * (SoundMoveCount + 1)));
 }
 
 void SequentialRead(benchmark::State& state)

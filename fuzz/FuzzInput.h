@@ -17,7 +17,9 @@ using Bytes = std::vector<std::uint8_t>;
 //   [3] cut: 0 keeps the whole image; 1..40 ends it inside or around the game's own table;
 //       41..255 inside the names and the space after them
 //   [4] where the table word points (TableWord), [5..6] a 16-bit value for it
-//   [7] bit 0: the names word points at the moved area instead of the game's own list
+//   [7] bit 0: the names word points at the moved area instead of the game's own list; else
+//       bit 1: it points one slot past the game's own list (a list not at its own place, whose
+//       length is counted)
 //   [8] bytes of 0xFF after the moved area, in sixteens
 //   [9] bit 0: confirm a move; bit 1: overwrite a change; bit 2: reopen after the save
 //   [10] number of edits (mod 16), then three bytes per edit: operation, entry, move
@@ -62,7 +64,7 @@ inline FuzzCase Decode(const std::uint8_t* data, std::size_t size)
     c.Cut = next();
     c.Word = static_cast<std::uint8_t>(next() % FuzzCase::TableWordKinds);
     c.WordValue = static_cast<std::uint16_t>(next() | next() << 8);
-    c.NamesMoved = next() & 1;
+    c.NamesMoved = next() & 3;
     c.FreeSixteens = next();
     c.Flags = next();
     for (int n = next() % 16; n > 0; --n)

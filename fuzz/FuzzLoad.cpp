@@ -7,6 +7,7 @@
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
 #include "soundmoves/TableEditing.h"
+#include "text/CharacterTable.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -135,6 +136,44 @@ std::uint32_t MovedArea(const GameInfo& game)
     return (game.NamesAddress - RomBase + NameSlotWidth * (MoveCount + 1) + 0x40) & ~3u;
 }
 
+std::uint32_t NamesWord(const FuzzCase& c, const GameInfo& game)
+{
+    if ((c.NamesMoved & 1) != 0)
+        return RomBase + MovedArea(game);
+    return game.NamesAddress + ((c.NamesMoved & 2) != 0 ? NameSlotWidth : 0);
+}
+
+// The length of the move list as the model counts it: 354 at the game's own place or where the
+// word points nowhere; elsewhere the run of slots after move 0's that hold 1 to 12 characters,
+// 0xFF, then only 0x00 or 0xFF, between 354 and 1023.
+ZARNITH_UNINSTRUMENTED int ModelMoveCount(const Image& image, const GameInfo& game)
+{
+    const std::optional<std::uint32_t> word = image.Word(game.NamesWordAt);
+    if (!word || *word < RomBase || *word - RomBase + NameSlotWidth + 1 > image.Size || *word == game.NamesAddress
+        || *word - RomBase + NameSlotWidth == game.MoveNamesOffset)
+        return MoveCount;
+    int count = 0;
+    for (; count < MaxMoveCount; ++count) {
+        const std::size_t slot = *word - RomBase + NameSlotWidth * (count + 1u);
+        int length = -1;
+        bool good = true;
+        for (std::size_t i = 0; i < NameSlotWidth && good; ++i) {
+            const int byte = image.At(slot + i);
+            if (byte == EndOfFile)
+                good = false;
+            else if (length < 0 && byte == 0xFF)
+                length = static_cast<int>(i);
+            else if (length < 0)
+                good = byte != 0xAC && CharacterTable[byte] == "?" ? false : true;
+            else
+                good = byte == 0x00 || byte == 0xFF;
+        }
+        if (!good || length < 1)
+            break;
+    }
+    return std::max(count, MoveCount);
+}
+
 ZARNITH_UNINSTRUMENTED Image Build(const FuzzCase& c, const GameInfo* game)
 {
     Image image;
@@ -171,8 +210,7 @@ ZARNITH_UNINSTRUMENTED Image Build(const FuzzCase& c, const GameInfo* game)
     };
     image.Chunks.push_back({ game->TableWordAt, wordBytes(word) });
     if (game->NamesWordAt != game->TableWordAt)
-        image.Chunks.push_back({ game->NamesWordAt,
-            wordBytes(c.NamesMoved ? RomBase + static_cast<std::uint32_t>(moved) : game->NamesAddress) });
+        image.Chunks.push_back({ game->NamesWordAt, wordBytes(NamesWord(c, *game)) });
 
     // One body from the names list to just past the game's own table: names, the moved area,
     // free space and the own table.
@@ -204,7 +242,7 @@ struct ModelTable
     int Capacity = 0;
 };
 
-ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& game)
+ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& game, int moveCount)
 {
     ModelTable model;
     const std::optional<std::uint32_t> word = image.Word(game.TableWordAt);
@@ -215,7 +253,7 @@ ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& 
     }
     model.Offset = *word - RomBase;
     model.Own = model.Offset == game.SoundMovesOffset;
-    const int bound = model.Own ? SoundMoveCount : MaxSoundMoves;
+    const int bound = model.Own ? SoundMoveCount : moveCount;
     bool ended = false;
     bool valid = true;
     for (int i = 0; i <= bound; ++i) {
@@ -231,7 +269,7 @@ ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& 
         }
         if (i < bound) {
             model.Entries.emplace_back(low, high);
-            valid = valid && IsValidMove(static_cast<std::uint16_t>(high * 256 + low));
+            valid = valid && IsValidMove(static_cast<std::uint16_t>(high * 256 + low), moveCount);
         }
     }
     model.Status = !ended      ? TableStatus::NoEndPair
@@ -302,7 +340,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(!ReadMoveNames(rom, names), "names of an unidentified image");
         Check(!LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) { return true; }).Loaded,
             "unidentified load");
-        Check(SaveSoundMoves(rom, place, table, {}) == SaveStatus::NotVerified, "unidentified save");
+        Check(SaveSoundMoves(rom, place, table, MoveCount, {}) == SaveStatus::NotVerified, "unidentified save");
         Check(rom.File().BytesRead() <= 64, "read past the header of an unidentified image");
         rom.CloseRom();
         image.Verify(path);
@@ -310,15 +348,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(built == nullptr || game == built, "the right game");
     Check(ReadMoveNames(rom, names), "read names");
+    const int moveCount = ModelMoveCount(image, *game);
+    Check(static_cast<int>(names.size()) == moveCount, "the length of the move list");
 
     // The table as the model reads it, with the repairs the answers ask for.
-    ModelTable model = ModelLoad(image, *game);
+    ModelTable model = ModelLoad(image, *game, moveCount);
     int asked = 0;
     std::uint64_t written = 0;
     if (model.Status == TableStatus::Verified && model.Own) {
         for (std::size_t i = 0; i < model.Entries.size(); ++i) {
             auto& [low, high] = model.Entries[i];
-            if (IsValidMove(static_cast<std::uint16_t>(high * 256 + low)))
+            if (IsValidMove(static_cast<std::uint16_t>(high * 256 + low), moveCount))
                 continue;
             if (asked < 16 && ((c.Answers >> asked) & 1) != 0) {
                 low = FillerLow;
@@ -341,7 +381,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < table.Count(); ++i) {
         const SoundMoveEntry& entry = table.Entries[i];
         Check(entry.Low == model.Entries[i].first && entry.High == model.Entries[i].second, "entry bytes");
-        Check(IsValidMove(entry.Id()) || entry.Name.rfind("??? (", 0) == 0, "an invalid entry is named as invalid");
+        Check(IsValidMove(entry.Id(), moveCount) || entry.Name.rfind("??? (", 0) == 0,
+            "an invalid entry is named as invalid");
     }
     if (model.Status == TableStatus::Verified)
         Check(place.Offset == model.Offset && place.Capacity == model.Capacity, "the table's place");
@@ -349,7 +390,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const FuzzCase::Edit& edit : c.Edits) {
         const int s = edit.Entry % (table.Count() + 1);
-        const int m = (edit.Move + 256 * (edit.Operation >> 3)) % 360; // a few beyond the move list too
+        // A few beyond the move list too.
+        const int m = (edit.Move + 256 * (edit.Operation >> 3)) % (moveCount + 6);
         switch (edit.Operation % 5) {
         case 0:
             ChangeMove(table, names, s, m);
@@ -363,20 +405,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 3:
             // Many at once, so that tables grow past any place they had.
             for (int n = 0; n <= edit.Operation / 5 % 8 * 16; ++n)
-                AppendMove(table, names, (m + n) % MoveCount);
+                AppendMove(table, names, (m + n) % moveCount);
             break;
         default:
             RemoveMove(table, names, s);
             break;
         }
-        Check(table.Count() <= MaxSoundMoves, "at most one entry per move");
+        Check(table.Count() <= moveCount, "at most one entry per move");
     }
     image.Verify(path);
 
     // The save, and what the model says it may write.
     std::optional<std::uint32_t> offered;
     const bool confirm = (c.Flags & 1) != 0;
-    const SaveStatus saved = SaveSoundMoves(rom, place, table,
+    const SaveStatus saved = SaveSoundMoves(rom, place, table, moveCount,
         { [] {
              Check(false, "no other program changed the file");
              return false;
@@ -397,7 +439,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bytes.insert(bytes.end(), { 0xFF, 0xFF });
         image.SetBytes(model.Offset, bytes);
     } else if (std::any_of(table.Entries.begin(), table.Entries.end(),
-                   [](const SoundMoveEntry& entry) { return !IsValidMove(entry.Id()); })) {
+                   [&](const SoundMoveEntry& entry) { return !IsValidMove(entry.Id(), moveCount); })) {
         Check(saved == SaveStatus::NotMoves, "only moves leave the game's own place");
     } else {
         bytes.insert(bytes.end(), { 0xFF, 0xFF });

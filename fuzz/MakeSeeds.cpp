@@ -61,6 +61,23 @@ int main(int argc, char** argv)
             Write(folder, "game" + std::to_string(g) + "-moved" + std::to_string(t), c);
         }
     }
+    // A hack's longer move list, one slot past the game's own place, and a table of moves past 354.
+    for (std::size_t g = 0; g < SupportedGames.size(); g += 3) {
+        const GameInfo& game = SupportedGames[g];
+        const std::size_t list = game.NamesAddress - RomBase;
+        testing::RomImage image = testing::RomImage::For(game, { 380, 1, 400 });
+        for (int id = MoveCount + 1; id <= 420; ++id)
+            image.PutName(list, id, testing::SyntheticName(id));
+        fuzz::FuzzCase c;
+        c.Game = static_cast<std::uint8_t>(g);
+        c.NamesMoved = 2;
+        c.Flags = 5;
+        c.Edits = { { 0, 0, 143 }, { 8, 0, 150 } };
+        auto first = image.Data.begin() + static_cast<std::ptrdiff_t>(list);
+        c.Names.assign(first, first + NameSlotWidth * 421);
+        c.Table.assign(image.Data.begin() + game.SoundMovesOffset, image.Data.begin() + game.SoundMovesOffset + 22);
+        Write(folder, "game" + std::to_string(g) + "-longer-list", c);
+    }
     fuzz::FuzzCase raw;
     raw.Raw = testing::RomImage(0xC0).Header("BPEE", 3).Data;
     Write(folder, "raw-revision", raw);

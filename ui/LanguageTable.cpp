@@ -158,6 +158,7 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::MoveTooltip, "Move %1", "Attaque %1");
     set(Row::TableAt, "table at 0x%1", "table à 0x%1");
     set(Row::NamesAt, "names at 0x%1", "noms à 0x%1");
+    set(Row::MoveListLength, "%1 moves", "%1 attaques");
 }
 
 } // namespace zarnith

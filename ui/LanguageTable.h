@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 56;
+inline constexpr int LanguageRowCount = 57;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -72,6 +72,7 @@ inline constexpr int TableAt = 52;
 inline constexpr int NamesAt = 53;
 inline constexpr int ReasonChangeKept = 54;
 inline constexpr int ReasonNotMoves = 55;
+inline constexpr int MoveListLength = 56;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

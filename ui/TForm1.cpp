@@ -268,7 +268,9 @@ void TForm1::UpdateControls()
         if (table && *table != m_document.Game()->SoundMovesOffset)
             places << Text(Row::TableAt).arg(Hex(*table));
         if (!rom.NamesAtOwnOffset())
-            places << Text(Row::NamesAt).arg(Hex(rom.MoveNamesOffset() - NameSlotWidth));
+            places << Text(Row::NamesAt).arg(Hex(rom.NamesListOffset()));
+        if (m_document.Names().size() != MoveCount)
+            places << Text(Row::MoveListLength).arg(m_document.Names().size());
         title << QFileInfo(QString::fromStdString(m_document.Path())).fileName() + "[*]"
               << QString::fromUtf8(m_document.Game()->Name.data(), static_cast<int>(m_document.Game()->Name.size()));
         if (!places.isEmpty())
@@ -358,7 +360,7 @@ void TForm1::OpenPath(const QString& path)
         return;
     }
     const MoveNameList& names = m_document.Names();
-    for (int i = 0; i < MoveCount; ++i) {
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
         MoveComboBox->addItem(QString::fromStdString(names[i]));
         MoveComboBox->setItemData(i, Text(Row::MoveTooltip).arg(i + 1), Qt::ToolTipRole);
     }

@@ -67,7 +67,9 @@ const GameInfo* RomAccess::IdentifyGame()
     // Names are only shown, never written: a names word that points nowhere useful falls back
     // to the unmodified game's offset.
     const std::optional<std::uint32_t> names = ReadWordAt(m_file, game->NamesWordAt);
-    m_moveNamesOffset = inside(names, NameSlotWidth + 1) ? *names - RomBase + NameSlotWidth : game->MoveNamesOffset;
+    const bool namesInFile = inside(names, NameSlotWidth + 1);
+    m_namesListOffset = namesInFile ? *names - RomBase : game->NamesAddress - RomBase;
+    m_moveNamesOffset = namesInFile ? m_namesListOffset + NameSlotWidth : game->MoveNamesOffset;
     return game;
 }
 

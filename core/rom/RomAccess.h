@@ -31,6 +31,9 @@ public:
     // Where move 1's name starts: past move 0's slot where the names word points, or the
     // unmodified game's offset when the word does not point inside the file.
     std::uint32_t MoveNamesOffset() const { return m_moveNamesOffset; }
+    // Where move 0's name slot starts: where the names word points, or where the unmodified
+    // game has it when the word does not point inside the file.
+    std::uint32_t NamesListOffset() const { return m_namesListOffset; }
     // Where the table word points. Meaningful only while TableWordInFile().
     std::uint32_t SoundMovesOffset() const { return m_soundMovesOffset; }
     // Whether the table word held an address inside the file (even, with a pair after it).
@@ -47,6 +50,7 @@ private:
     RomFile m_file;
     const GameInfo* m_game = nullptr;
     std::uint32_t m_moveNamesOffset = 0;
+    std::uint32_t m_namesListOffset = 0;
     std::uint32_t m_soundMovesOffset = 0;
     std::optional<std::uint32_t> m_tableWord;
     bool m_tableWordInFile = false;

@@ -112,7 +112,7 @@ SaveStatus Document::Save(const SaveQuestions& ask)
 {
     if (!CanSave())
         return SaveStatus::NotVerified;
-    SaveStatus status = SaveSoundMoves(m_rom, m_place, Table(), ask);
+    SaveStatus status = SaveSoundMoves(m_rom, m_place, Table(), static_cast<int>(m_names.size()), ask);
     if (SaveSucceeded(status))
         m_saved = m_current;
     return status;

@@ -47,14 +47,14 @@ Bytes Word(std::uint32_t value)
 
 } // namespace
 
-bool IsValidMove(std::uint16_t id)
+bool IsValidMove(std::uint16_t id, int moveCount)
 {
-    return id >= 1 && id <= MoveCount;
+    return id >= 1 && id <= moveCount;
 }
 
 std::string EntryName(std::uint16_t id, const MoveNameList& names)
 {
-    if (IsValidMove(id))
+    if (IsValidMove(id, static_cast<int>(names.size())))
         return names[id - 1];
     return "??? (" + std::to_string(id) + ")";
 }
@@ -80,7 +80,8 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
     RomFile& file = rom.File();
     const std::uint32_t start = rom.SoundMovesOffset();
     const bool own = rom.TableAtOwnOffset();
-    const int bound = own ? SoundMoveCount : MaxSoundMoves;
+    const int moveCount = static_cast<int>(names.size());
+    const int bound = own ? SoundMoveCount : moveCount;
     Bytes held;
     bool ended = false;
     bool cut = false;
@@ -99,7 +100,7 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
         if (!ended && i < bound) {
             SoundMoveEntry entry { {}, static_cast<std::uint8_t>(low), static_cast<std::uint8_t>(high) };
             entry.Name = EntryName(entry.Id(), names);
-            allValid = allValid && IsValidMove(entry.Id());
+            allValid = allValid && IsValidMove(entry.Id(), moveCount);
             table.Entries.push_back(std::move(entry));
         }
     }
@@ -128,7 +129,7 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
         return result;
     for (int i = 0; i < table.Count(); ++i) {
         SoundMoveEntry& entry = table.Entries[i];
-        if (IsValidMove(entry.Id()) || !askRepair(i, entry.Id()))
+        if (IsValidMove(entry.Id(), moveCount) || !askRepair(i, entry.Id()))
             continue;
         const auto end = static_cast<std::uint32_t>(start + 2 * (i + 1));
         if (!RepairEntry(rom, end)) {
@@ -159,11 +160,12 @@ bool RepairEntry(RomAccess& rom, std::uint32_t position)
     return file.WriteByte(FillerLow) && file.WriteByte(FillerHigh) && file.Flush();
 }
 
-SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTable& table, const SaveQuestions& ask)
+SaveStatus SaveSoundMoves(
+    RomAccess& rom, TablePlace& place, const SoundMoveTable& table, int moveCount, const SaveQuestions& ask)
 {
     RomFile& file = rom.File();
     const int count = table.Count();
-    if (rom.Game() == nullptr || !file.IsOpen() || place.Held.empty() || count > MaxSoundMoves)
+    if (rom.Game() == nullptr || !file.IsOpen() || place.Held.empty() || count > moveCount)
         return SaveStatus::NotVerified;
     const GameInfo& game = *rom.Game();
     // Writing to a file that was replaced would save into one the user can no longer see, and
@@ -209,7 +211,7 @@ SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTabl
     }
 
     for (const SoundMoveEntry& entry : table.Entries) {
-        if (!IsValidMove(entry.Id()))
+        if (!IsValidMove(entry.Id(), moveCount))
             return SaveStatus::NotMoves;
     }
     const auto size = static_cast<std::uint32_t>(bytes.size());

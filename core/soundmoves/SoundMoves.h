@@ -14,9 +14,8 @@ class RomAccess;
 class RomFile;
 
 // The games' own tables hold ten entries; a table moved elsewhere may hold up to one entry per
-// move.
+// move of the list.
 inline constexpr int SoundMoveCount = 10;
-inline constexpr int MaxSoundMoves = MoveCount;
 inline constexpr std::uint16_t FillerMove = 45;
 inline constexpr std::uint8_t FillerLow = 0x2D;
 inline constexpr std::uint8_t FillerHigh = 0x00;
@@ -64,9 +63,10 @@ struct TablePlace
     std::uint32_t Pointer = 0; // what the game's table word held
 };
 
-bool IsValidMove(std::uint16_t id);
+// A move the list of moveCount names names: 1 to moveCount.
+bool IsValidMove(std::uint16_t id, int moveCount);
 
-// The name shown for a stored move number: the game's name for a valid one, otherwise a plain
+// The name shown for a stored move number: the list's name for a valid one, otherwise a plain
 // mark of invalidity with the number, never another move's name.
 std::string EntryName(std::uint16_t id, const MoveNameList& names);
 
@@ -82,7 +82,7 @@ struct LoadResult
 
 // Reads the table where the game's table word points into table, and its place. The table is
 // trusted only when an end pair comes within ten entries at the game's own offset, or within
-// MaxSoundMoves entries elsewhere with every entry a valid move. Only a trusted table at the
+// one entry per move of names elsewhere with every entry a valid move. Only a trusted table at the
 // game's own offset has its invalid entries put to askRepair; on yes the filler move is written
 // over the entry in the file at once. A pair cut by the end of the file is no entry.
 LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, TablePlace& place,
@@ -130,7 +130,9 @@ struct SaveQuestions
 // failure between the two leaves the game reading the old table. Only a table of valid moves is
 // moved, since one elsewhere holding anything else would not be trusted when read again. Nothing is written unless the
 // place is verified, the file is still the one opened, and it still holds what was read.
-SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTable& table, const SaveQuestions& ask);
+// moveCount is the length of the ROM's move list: what a valid move and the longest table are.
+SaveStatus SaveSoundMoves(
+    RomAccess& rom, TablePlace& place, const SoundMoveTable& table, int moveCount, const SaveQuestions& ask);
 
 // The first offset of the longest run of 0xFF bytes that can take size bytes: 4-byte aligned,
 // FreeSpaceMargin bytes of 0xFF before it and after it, inside the cartridge's address space,

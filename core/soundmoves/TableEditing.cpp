@@ -9,9 +9,9 @@ bool InTable(const SoundMoveTable& table, int s)
     return s >= 0 && s < table.Count();
 }
 
-bool InMoveList(int m)
+bool InMoveList(const MoveNameList& names, int m)
 {
-    return m >= 0 && m < MoveCount;
+    return m >= 0 && static_cast<std::size_t>(m) < names.size();
 }
 
 } // namespace
@@ -19,12 +19,13 @@ bool InMoveList(int m)
 SoundMoveEntry EntryFromMoveIndex(int m, const MoveNameList& names)
 {
     const int id = m + 1;
-    return SoundMoveEntry { names[m], static_cast<std::uint8_t>(id % 256), static_cast<std::uint8_t>(id / 256) };
+    std::string name = static_cast<std::size_t>(m) < names.size() ? names[m] : std::string();
+    return SoundMoveEntry { std::move(name), static_cast<std::uint8_t>(id % 256), static_cast<std::uint8_t>(id / 256) };
 }
 
 bool ChangeMove(SoundMoveTable& table, const MoveNameList& names, int s, int m)
 {
-    if (!InTable(table, s) || !InMoveList(m))
+    if (!InTable(table, s) || !InMoveList(names, m))
         return false;
     table.Entries[s] = EntryFromMoveIndex(m, names);
     return true;
@@ -32,7 +33,7 @@ bool ChangeMove(SoundMoveTable& table, const MoveNameList& names, int s, int m)
 
 bool InsertMove(SoundMoveTable& table, const MoveNameList& names, int s, int m)
 {
-    if (!InTable(table, s) || !InMoveList(m))
+    if (!InTable(table, s) || !InMoveList(names, m))
         return false;
     table.Entries.pop_back();
     table.Entries.insert(table.Entries.begin() + s, EntryFromMoveIndex(m, names));
@@ -50,7 +51,7 @@ bool DeleteMove(SoundMoveTable& table, const MoveNameList& names, int s)
 
 bool AppendMove(SoundMoveTable& table, const MoveNameList& names, int m)
 {
-    if (table.Count() >= MaxSoundMoves || !InMoveList(m))
+    if (static_cast<std::size_t>(table.Count()) >= names.size() || !InMoveList(names, m))
         return false;
     table.Entries.push_back(EntryFromMoveIndex(m, names));
     return true;

@@ -86,7 +86,7 @@ TEST(ReadMoveNames, StopsAfterTheLastNameAndEmptiesNamesPastTheEndOfFile)
     ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "exact.gba")), OpenError::None);
     ASSERT_NE(rom.IdentifyGame(), nullptr);
     MoveNameList names;
-    names.fill("old");
+    names.assign(MoveCount, "old");
     ASSERT_TRUE(ReadMoveNames(rom, names));
     EXPECT_EQ(names[MoveCount - 1], "");
     EXPECT_EQ(rom.File().TellGet(), Ruby.MoveNamesOffset + MoveCount) << "read past the last terminator";
@@ -158,6 +158,45 @@ TEST(ReadMoveNames, FollowsMovedNamesPastTheClearedOldList)
     EXPECT_EQ(names[MoveCount - 1], testing::SyntheticName(MoveCount));
 }
 
+// A hack's list moved and lengthened: its length is the run of well-formed slots, at least 354
+// and at most 1,023, and nothing past it is read.
+TEST(ReadMoveNames, ALongerMovedListIsCountedAndBounded)
+{
+    const GameInfo& game = SupportedGames[3];
+    const std::size_t list = 0x300000;
+    struct Case
+    {
+        int Names, Malformed, Expected;
+    };
+    for (const Case c : { Case { 400, 0, 400 }, Case { 400, 200, 354 }, Case { 1100, 0, MaxMoveCount } }) {
+        RomImage image = RomImage::For(game).PutMoveList(game, list, c.Names);
+        if (c.Malformed > 0)
+            image.Fill(list + NameSlotWidth * c.Malformed, NameSlotWidth, 0x01); // no end to the name
+        TempDir dir;
+        RomAccess rom;
+        ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "long.gba")), OpenError::None);
+        ASSERT_NE(rom.IdentifyGame(), nullptr);
+        MoveNameList names;
+        ASSERT_TRUE(ReadMoveNames(rom, names));
+        ASSERT_EQ(names.size(), static_cast<std::size_t>(c.Expected));
+        // A malformed slot runs into the next name, and the last name is cut by the list's end.
+        EXPECT_EQ(names[c.Expected - 1], c.Malformed > 0 ? "" : testing::SyntheticName(c.Expected));
+    }
+
+    // Data with no name ends where the word points: 354 names, the last ended by the bound.
+    RomImage image = RomImage::For(game).Fill(list, 0x600000, 0x01);
+    image.PutWord(game.NamesWordAt, RomBase + list);
+    TempDir dir;
+    RomAccess rom;
+    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "ends.gba")), OpenError::None);
+    ASSERT_NE(rom.IdentifyGame(), nullptr);
+    MoveNameList names;
+    ASSERT_TRUE(ReadMoveNames(rom, names));
+    ASSERT_EQ(names.size(), static_cast<std::size_t>(MoveCount));
+    EXPECT_EQ(names[0].size(), NameSlotWidth * (MoveCount)*std::string("À").size());
+    EXPECT_LE(rom.File().BytesRead(), 8192u);
+}
+
 TEST(ReadMoveNames, RefusesAnImageThatIsNotIdentified)
 {
     TempDir dir;
@@ -165,7 +204,7 @@ TEST(ReadMoveNames, RefusesAnImageThatIsNotIdentified)
     ASSERT_EQ(rom.OpenRom(RomImage(0x200).Header("ZZZZ", 0).WriteTo(dir, "x.gba")), OpenError::None);
     EXPECT_EQ(rom.IdentifyGame(), nullptr);
     MoveNameList names;
-    names.fill("kept");
+    names.assign(MoveCount, "kept");
     EXPECT_FALSE(ReadMoveNames(rom, names));
     EXPECT_EQ(names[0], "kept");
     EXPECT_LE(rom.File().BytesRead(), 64u);

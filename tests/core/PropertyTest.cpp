@@ -90,7 +90,7 @@ TEST_F(RandomSessions, FileChangesOnlyWhereTheUserAsked)
 
             if (Pick(2) == 0) {
                 const bool whole = loaded.Status == TableStatus::Verified;
-                ASSERT_EQ(SaveSucceeded(SaveSoundMoves(rom, place, table, {})), whole) << "round " << round;
+                ASSERT_EQ(SaveSucceeded(SaveSoundMoves(rom, place, table, MoveCount, {})), whole) << "round " << round;
                 for (int i = 0; whole && i < table.Count(); ++i) {
                     model[start + 2 * i] = table.Entries[i].Low;
                     model[start + 2 * i + 1] = table.Entries[i].High;

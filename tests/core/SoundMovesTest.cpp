@@ -1,6 +1,7 @@
 #include "soundmoves/SoundMoves.h"
 #include "RomBuilder.h"
 #include "rom/RomAccess.h"
+#include "soundmoves/TableEditing.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +95,7 @@ struct SoundMoveFile : ::testing::Test
 
     SaveStatus Save(const SoundMoveTable& t)
     {
-        return SaveSoundMoves(rom, place, t,
+        return SaveSoundMoves(rom, place, t, static_cast<int>(names.size()),
             { [&] {
                  ++overwriteQuestions;
                  return answer;
@@ -258,14 +259,14 @@ TEST_F(SoundMoveFile, NothingIsReadOrWrittenForAnImageThatIsNotIdentified)
 TEST_F(SoundMoveFile, OneOpenReadsAFewKilobytes)
 {
     RomImage image = RomImage::For(FireRed, Moves(40, 100));
-    image.PutWord(FireRed.TableWordAt, RomBase + 0x100000).PutTable(0x100000, Moves(MaxSoundMoves));
+    image.PutWord(FireRed.TableWordAt, RomBase + 0x100000).PutTable(0x100000, Moves(MoveCount));
     for (const RomImage& each : { RomImage::For(FireRed), image }) {
         Open(each);
         Load();
         EXPECT_LE(rom.File().BytesRead(), 8192u);
         EXPECT_EQ(rom.File().BytesWritten(), 0u);
     }
-    EXPECT_EQ(table.Count(), MaxSoundMoves);
+    EXPECT_EQ(table.Count(), MoveCount);
 }
 
 // Images whose code points somewhere else than the unmodified game's offset, as ROM hacks have
@@ -318,9 +319,9 @@ const Located LocatedCases[] = {
         TableStatus::NotMoves, { 5, 0, 6 }, 0 },
     { "MovedWithNoEndPair",
         [](RomImage& i) {
-            MoveTable(i, Moves(MaxSoundMoves + 1)); // the pair after the bound is move 355
+            MoveTable(i, Moves(MoveCount + 1)); // the pair after the bound is move 355
         },
-        TableStatus::NoEndPair, IdsOf(Moves(MaxSoundMoves)), 0 },
+        TableStatus::NoEndPair, IdsOf(Moves(MoveCount)), 0 },
     { "NoEndPairWithinTen", [](RomImage& i) { i.PutTable(TableAt(0), Moves(11)); }, TableStatus::NoEndPair,
         IdsOf(Moves(10)), 0 },
     { "WordNotAnAddress", [](RomImage& i) { i.PutWord(FireRed.TableWordAt, 0x4770B500); }, TableStatus::NotLocated, {},
@@ -362,6 +363,25 @@ TEST_P(LocatedTable, LoadsWhatTheGameReadsAndWritesOnlyThere)
 
 INSTANTIATE_TEST_SUITE_P(Images, LocatedTable, ::testing::ValuesIn(LocatedCases), CaseName<Located>);
 
+TEST_F(SoundMoveFile, MovesPastThe354thAreMovesWhereTheListNamesThem)
+{
+    RomImage image = RomImage::For(FireRed, { 380, 1, 2 }).PutMoveList(FireRed, 0x300000, 400);
+    for (bool moved : { false, true }) {
+        if (moved)
+            MoveTable(image, { 380, 400, 2 });
+        Open(image);
+        ASSERT_EQ(names.size(), 400u);
+        EXPECT_EQ(Load().Status, TableStatus::Verified);
+        EXPECT_TRUE(asked.empty());
+        EXPECT_EQ(table.Entries[0].Name, testing::SyntheticName(380));
+        SoundMoveTable edited = table;
+        ASSERT_TRUE(ChangeMove(edited, names, 2, 399));
+        EXPECT_EQ(Save(edited), SaveStatus::Saved);
+        const std::size_t at = (moved ? Moved : TableAt(0)) + 4;
+        EXPECT_EQ(Differences(original, Now()), (std::vector<std::size_t> { at, at + 1 }));
+    }
+}
+
 // Saves of a table whose length changed: in place while it fits, moved to free space when not.
 struct Resize
 {
@@ -378,7 +398,7 @@ const Resize ResizeCases[] = {
     { "ShrinkToEmpty", Moves(10), 0, SaveStatus::Saved },
     { "RegrowWithinTheOwnPlace", Moves(4), 10, SaveStatus::Saved },
     { "GrowPastTheOwnPlace", Moves(10), 11, SaveStatus::Moved },
-    { "GrowToTheLimit", Moves(3), MaxSoundMoves, SaveStatus::Moved },
+    { "GrowToTheLimit", Moves(3), MoveCount, SaveStatus::Moved },
 };
 
 TEST_P(ResizedTable, WritesTheEntriesAndTheEndPairOnlyWhereTheGameReads)
@@ -389,7 +409,7 @@ TEST_P(ResizedTable, WritesTheEntriesAndTheEndPairOnlyWhereTheGameReads)
     image.Fill(freeStart, 0x1000, 0xFF);
     Open(image);
     Load();
-    const std::vector<std::uint16_t> ids = Moves(c.NewCount, c.NewCount == MaxSoundMoves ? 1 : 2);
+    const std::vector<std::uint16_t> ids = Moves(c.NewCount, c.NewCount == MoveCount ? 1 : 2);
     ASSERT_EQ(Save(TableOf(ids)), c.Expected);
 
     const std::size_t at = c.Expected == SaveStatus::Moved ? freeStart + FreeSpaceMargin : TableAt(0);
@@ -595,11 +615,12 @@ TEST(FreeSpace, LongestRunWithMarginsAlignedAndClearOfTheTable)
 
 TEST(SoundMoveNames, ValidityBoundaries)
 {
-    EXPECT_FALSE(IsValidMove(0));
-    EXPECT_TRUE(IsValidMove(1));
-    EXPECT_TRUE(IsValidMove(354));
-    EXPECT_FALSE(IsValidMove(355));
-    EXPECT_FALSE(IsValidMove(0xFFFF));
+    EXPECT_FALSE(IsValidMove(0, MoveCount));
+    EXPECT_TRUE(IsValidMove(1, MoveCount));
+    EXPECT_TRUE(IsValidMove(354, MoveCount));
+    EXPECT_FALSE(IsValidMove(355, MoveCount));
+    EXPECT_TRUE(IsValidMove(400, 400));
+    EXPECT_FALSE(IsValidMove(0xFFFF, MaxMoveCount));
 }
 
 } // namespace

@@ -7,7 +7,7 @@ namespace {
 
 MoveNameList Names()
 {
-    MoveNameList names;
+    MoveNameList names(MoveCount);
     for (int i = 0; i < MoveCount; ++i)
         names[i] = "n" + std::to_string(i + 1);
     return names;
@@ -113,12 +113,12 @@ TEST(TableEditing, AppendAndRemoveChangeTheLengthWithinItsBounds)
 
     // At most one entry per move.
     table = Table(0);
-    for (int m = 0; m < MaxSoundMoves; ++m)
+    for (int m = 0; m < MoveCount; ++m)
         ASSERT_TRUE(AppendMove(table, names, m));
     EXPECT_FALSE(AppendMove(table, names, 0));
-    EXPECT_EQ(table.Count(), MaxSoundMoves);
+    EXPECT_EQ(table.Count(), MoveCount);
     ASSERT_TRUE(InsertMove(table, names, 0, 5));
-    EXPECT_EQ(table.Count(), MaxSoundMoves);
+    EXPECT_EQ(table.Count(), MoveCount);
 }
 
 TEST(TableEditing, OutOfRangeSelectionsChangeNothing)

@@ -147,6 +147,14 @@ RomImage& RomImage::PutName(std::size_t list, int id, std::string_view text)
     return Put(list + static_cast<std::size_t>(id) * NameSlotWidth, name);
 }
 
+RomImage& RomImage::PutMoveList(const GameInfo& game, std::size_t list, int count)
+{
+    PutName(list, 0, "-");
+    for (int id = 1; id <= count; ++id)
+        PutName(list, id, SyntheticName(id));
+    return PutWord(game.NamesWordAt, static_cast<std::uint32_t>(RomBase + list));
+}
+
 RomImage& RomImage::Fill(std::size_t offset, std::size_t count, std::uint8_t value)
 {
     return Put(offset, Bytes(count, value));

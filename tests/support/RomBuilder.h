@@ -68,6 +68,9 @@ public:
     RomImage& PutTable(std::size_t offset, const std::vector<std::uint16_t>& ids);
     // Move id's name in its slot of a list whose move 0 slot starts at list.
     RomImage& PutName(std::size_t list, int id, std::string_view text);
+    // A move list of count synthetic names at list, as a hack moves and lengthens it, with the
+    // game's names word pointing at it.
+    RomImage& PutMoveList(const GameInfo& game, std::size_t list, int count);
     RomImage& Fill(std::size_t offset, std::size_t count, std::uint8_t value);
     RomImage& Resize(std::size_t size);
 

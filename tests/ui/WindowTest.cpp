@@ -544,11 +544,14 @@ private slots:
         QCOMPARE(form->windowTitle(), QString("Zarnith"));
         RomImage image = RomImage::For(SupportedGames[6]); // Leaf Green 1.1
         image.Fill(0x300000, 0x100, 0xFF).PutTable(0x300010, { 45, 46 });
-        image.PutWord(SupportedGames[6].TableWordAt, RomBase + 0x300010);
+        image.PutWord(SupportedGames[6].TableWordAt, RomBase + 0x300010).PutMoveList(SupportedGames[6], 0x310000, 400);
         Open(Write(image, "hack.gba"));
+        const QString places("table at 0x300010, names at 0x310000, 400 moves");
         QCOMPARE(form->windowTitle(),
-            QString::fromUtf8("hack.gba[*] \u2014 Leaf Green 1.1 \u2014 table at 0x300010 \u2014 Zarnith"));
-        QCOMPARE(form->ListBox1->toolTip(), QString("table at 0x300010"));
+            QString::fromUtf8("hack.gba[*] \u2014 Leaf Green 1.1 \u2014 %1 \u2014 Zarnith").arg(places));
+        QCOMPARE(form->ListBox1->toolTip(), places);
+        QCOMPARE(form->MoveComboBox->count(), 400);
+        QCOMPARE(form->MoveComboBox->itemText(399), QString("Move400"));
         QVERIFY(!form->isWindowModified());
         QCOMPARE(form->ListBox1->item(1)->toolTip(), QString("Move 46"));
         QCOMPARE(form->MoveComboBox->itemData(44, Qt::ToolTipRole).toString(), QString("Move 45"));
