@@ -131,6 +131,19 @@ TEST_P(EveryGame, ReadsNamesAndTableThroughTheGamesWords)
     ASSERT_EQ(table.Count(), SoundMoveCount);
     EXPECT_EQ(table.Entries[9].Id(), 354);
     EXPECT_EQ(place.Offset, game.SoundMovesOffset);
+
+    // With a hack's longer list, moves past 354 are named and asked nothing about.
+    image.PutMoveList(game, 0x400000, 400).PutTable(game.SoundMovesOffset, { 380, 400 });
+    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "longer.gba")), OpenError::None);
+    ASSERT_NE(rom.IdentifyGame(), nullptr);
+    ASSERT_TRUE(ReadMoveNames(rom, names));
+    loaded = LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) {
+        ADD_FAILURE() << "a question about a move the list names";
+        return false;
+    });
+    EXPECT_EQ(loaded.Status, TableStatus::Verified);
+    EXPECT_EQ(names.size(), 400u);
+    EXPECT_EQ(table.Entries[1].Name, testing::SyntheticName(400));
 }
 
 INSTANTIATE_TEST_SUITE_P(
