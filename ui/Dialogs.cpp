@@ -37,12 +37,22 @@ int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& c
     return IdOk;
 }
 
+void SetUpOpenDialog(QFileDialog& dialog)
+{
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QString::fromLatin1(RomFileFilter));
+    dialog.setDefaultSuffix(QStringLiteral("gba"));
+}
+
 std::optional<QString> QtDialogs::GetOpenFileName(QWidget* parent)
 {
-    QString path = QFileDialog::getOpenFileName(parent, QString(), QString(), QString::fromLatin1(RomFileFilter));
-    if (path.isEmpty())
+    // Built here since the static helper takes no default extension; like it, this is the
+    // platform's own dialog where there is one.
+    QFileDialog dialog(parent);
+    SetUpOpenDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace zarnith

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace zarnith {
@@ -35,6 +36,10 @@ public:
     // Asks for a file to open; nothing when the user cancels.
     virtual std::optional<QString> GetOpenFileName(QWidget* parent) = 0;
 };
+
+// Sets up the Open command's file dialog: an existing file, ROM images or any file, and a name
+// typed without an extension takes .gba.
+void SetUpOpenDialog(QFileDialog& dialog);
 
 class QtDialogs final : public Dialogs
 {

@@ -34,6 +34,8 @@ void InitLanguageTable(LanguageStrings& table)
         table[row * 2 + English] = QString::fromUtf8(english);
         table[row * 2 + French] = QString::fromUtf8(french);
     };
+    // In captions "&" marks the mnemonic letter; the items of one menu (its submenus among them)
+    // each have a letter of their own, in both languages.
     set(Row::File, "&File", "&Fichier");
     set(Row::Exit, "E&xit", "&Quitter");
     set(Row::Open, "&Open", "&Ouvrir");
@@ -100,7 +102,7 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::Undo, "&Undo", "&Annuler");
     set(Row::Redo, "&Redo", "&Rétablir");
     set(Row::AddMove, "&Add Move", "A&jouter une Attaque");
-    set(Row::RemoveMove, "&Remove Move", "&Retirer l'Attaque");
+    set(Row::RemoveMove, "Re&move Move", "Re&tirer l'Attaque");
     set(Row::SaveChanges, "The sound-move table has changes that are not saved. Do you want to save them first?",
         "La table des attaques sonores a des modifications non sauvegardées. Voulez-vous les sauvegarder d'abord?");
     set(Row::NotSaved, "The file was not saved, and nothing was written to it: %1",

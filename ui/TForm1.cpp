@@ -93,7 +93,10 @@ void TForm1::BuildWindow()
     MoveComboBox->setObjectName("MoveComboBox");
     MoveComboBox->setGeometry(207, 120, 170, 21);
     MoveComboBox->setEditable(false);
+    // Some styles (Fusion among them) open a menu-like list as tall as the screen, ignoring the
+    // ten-row limit; under every style this opens a plain list below the box instead.
     MoveComboBox->setMaxVisibleItems(10);
+    MoveComboBox->setStyleSheet("QComboBox { combobox-popup: 0; }");
     MoveComboBox->setItemDelegate(new FixedHeightDelegate(MoveComboBox));
     MoveComboBox->setEnabled(false);
     DeleteMoveButton = button("DeleteMoveButton", "Delete Move", 147);
@@ -134,7 +137,7 @@ void TForm1::BuildWindow()
     Redo1 = action(Edit1, "Redo1", "&Redo", &TForm1::Redo1Click);
     Edit1->addSeparator();
     AddMove1 = action(Edit1, "AddMove1", "&Add Move", &TForm1::AddMove1Click);
-    RemoveMove1 = action(Edit1, "RemoveMove1", "&Remove Move", &TForm1::RemoveMove1Click);
+    RemoveMove1 = action(Edit1, "RemoveMove1", "Re&move Move", &TForm1::RemoveMove1Click);
     Undo1->setShortcuts(QKeySequence::Undo);
     // Both of the common redo keys, whatever the platform's own list holds.
     QList<QKeySequence> redo = QKeySequence::keyBindings(QKeySequence::Redo);
@@ -351,6 +354,8 @@ void TForm1::OpenPath(const QString& path)
     ListBox1->clear();
     MoveComboBox->clear();
     const Document::OpenResult opened = m_document.Open(path.toStdString(), [this](int index, std::uint16_t id) {
+        // A Yes writes to the new file at once: the window names it before asking.
+        UpdateControls();
         return Message(Text(Row::RepairQuestion).arg(index + 1).arg(id), Row::Attention, MbYesNo) != IdNo;
     });
     if (!opened.Supported) {
@@ -403,6 +408,7 @@ bool TForm1::SaveDocument()
         },
     };
     const SaveStatus status = m_document.Save(ask);
+    UpdateControls();
     auto refused = [this](int reason) { Message(Text(Row::NotSaved).arg(Text(reason)), Row::Attention, MbOk); };
     switch (status) {
     case SaveStatus::Saved:
@@ -441,7 +447,6 @@ bool TForm1::SaveDocument()
         Message(Row::SaveFailed, Row::Attention, MbOk);
         break;
     }
-    UpdateControls();
     return SaveSucceeded(status);
 }
 

@@ -125,6 +125,15 @@ private slots:
         QVERIFY(!form->Francais1->isChecked());
         QVERIFY(!form->Francais1->isEnabled());
         QCOMPARE(form->Francais1->text(), QString::fromUtf8("&Français"));
+        for (int language : { English, French }) { // no menu gives two of its items one letter
+            form->SetLanguage(language);
+            for (const QWidget* menu : form->findChildren<QWidget*>()) {
+                QString letters;
+                for (const QAction* item : menu->actions())
+                    letters += QKeySequence::mnemonic(item->text()).toString().right(1);
+                QVERIFY2(QSet<QChar>(letters.begin(), letters.end()).size() == letters.size(), qPrintable(letters));
+            }
+        }
     }
 
     void opensASupportedRom()
