@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -102,6 +103,14 @@ private slots:
         QCOMPARE(result, IdOk);
         QCOMPARE(seen.Buttons, QStringList { "OK" });
         QCOMPARE(seen.Icon, QMessageBox::NoIcon);
+    }
+
+    void openDialogTakesGbaForANameWithoutExtension()
+    {
+        QFileDialog dialog;
+        SetUpOpenDialog(dialog);
+        QCOMPARE(dialog.defaultSuffix(), QString("gba"));
+        QCOMPARE(dialog.nameFilters(), (QStringList { "Gameboy Advance Rom (*.gba)", "Any File (*)" }));
     }
 };
 

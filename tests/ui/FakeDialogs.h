@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <deque>
 #include <optional>
@@ -20,6 +21,8 @@ public:
         QString Text;
         QString Caption;
         unsigned Flags;
+        QString Title; // of the window the box was shown over, and whether it showed unsaved edits
+        bool Modified;
     };
 
     std::deque<int> Answers; // for questions, in order
@@ -28,9 +31,10 @@ public:
     int FileDialogs = 0;
     int Unscripted = 0; // dialogs shown with no answer left
 
-    int MessageBox(QWidget*, const QString& text, const QString& caption, unsigned flags) override
+    int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) override
     {
-        Messages.push_back({ text, caption, flags });
+        Messages.push_back({ text, caption, flags, parent ? parent->window()->windowTitle() : QString(),
+            parent && parent->window()->isWindowModified() });
         if ((flags & MbButtons) == MbOk)
             return IdOk;
         if (Answers.empty()) {

@@ -147,6 +147,12 @@ private slots:
         QCOMPARE(form->MoveComboBox->count(), 354);
         QCOMPARE(form->MoveComboBox->currentIndex(), 0);
         QCOMPARE(form->MoveComboBox->itemText(353), QString("Move354"));
+        // Open, the list is ten rows tall.
+        form->MoveComboBox->showPopup();
+        const QAbstractItemView* popup = form->MoveComboBox->view();
+        QCOMPARE(
+            popup->indexAt(QPoint(1, popup->viewport()->height() - 1)).row() - popup->indexAt(QPoint(1, 1)).row(), 9);
+        form->MoveComboBox->hidePopup();
         QStringList expected;
         for (std::uint16_t id : testing::SyntheticTable())
             expected << QString::fromStdString(testing::SyntheticName(id));
@@ -252,8 +258,12 @@ private slots:
     {
         RomImage image = RomImage::For(Emerald, { 0, 2, 0x0201 });
         QString path = Write(image);
+        dialogs->Answers.push_back(IdYes);
+        Open(Write(RomImage::For(Emerald), "first.gba"));
         Open(path, { IdYes, IdNo });
-        QCOMPARE(dialogs->Messages.size(), std::size_t { 2 });
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 3 });
+        dialogs->Messages.erase(dialogs->Messages.begin());
+        QVERIFY(dialogs->Messages[0].Title.startsWith("rom.gba")); // the file the answer writes to
         QCOMPARE(dialogs->Messages[0].Text,
             QString("Entry 1 of the sound-move table holds 0, which is not a valid move: the entry is corrupted. Do "
                     "you want the program to fix it?"));
@@ -288,6 +298,7 @@ private slots:
         form->ChangeMoveButton->click();
         form->Save1->trigger();
         QCOMPARE(dialogs->Messages.back().Text, QString("The file was successfully saved!"));
+        QVERIFY(!dialogs->Messages.back().Modified);
         QCOMPARE(dialogs->Messages.back().Caption, QString("Attention"));
         Bytes expected = image.Data;
         expected[TableAt(1)] = 0x00;
