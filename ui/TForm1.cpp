@@ -500,18 +500,23 @@ bool TForm1::SaveDocumentAs()
     if (!path)
         return false;
     const SaveAsResult result = m_document.SaveAs(path->toStdString(), Questions());
+    const bool saved = (result.Status == SaveAsStatus::Saved || result.Status == SaveAsStatus::SameFile)
+        && SaveSucceeded(result.Table);
+    if (saved || result.Status == SaveAsStatus::ReopenFailed)
+        m_recent.Add(*path);
+    // The title names the file the window goes on with before anything is said about it.
+    UpdateControls();
+    FillRecentMenu();
+
     const QString shown = QDir::toNativeSeparators(*path);
     auto notSaved = [this, &shown](const QString& reason) { return Text(Row::NotSavedAs).arg(shown, reason); };
-    bool saved = false;
     switch (result.Status) {
     case SaveAsStatus::Saved:
+        ReportSave(result.Table, notSaved, true);
+        break;
     case SaveAsStatus::SameFile:
-        saved = SaveSucceeded(result.Table);
-        if (result.Status == SaveAsStatus::Saved)
-            ReportSave(result.Table, notSaved, true);
-        else
-            ReportSave(
-                result.Table, [this](const QString& reason) { return Text(Row::NotSaved).arg(reason); }, false);
+        ReportSave(
+            result.Table, [this](const QString& reason) { return Text(Row::NotSaved).arg(reason); }, false);
         break;
     case SaveAsStatus::NotEditable:
         Message(notSaved(Text(Row::ReasonNotVerified)), Row::Attention, MbOk);
@@ -535,10 +540,6 @@ bool TForm1::SaveDocumentAs()
         Message(Text(Row::ReopenFailed).arg(shown), Row::Attention, MbOk);
         break;
     }
-    if (saved || result.Status == SaveAsStatus::ReopenFailed)
-        m_recent.Add(*path);
-    UpdateControls();
-    FillRecentMenu();
     return saved;
 }
 
