@@ -13,8 +13,9 @@
 
 namespace zarnith {
 
-// How Save As ended. Only Saved leaves the document on the new file; after any other result
-// both files are as they were and the document stays on the original.
+// How Save As ended. Only Saved and SameFile leave the document on the chosen file; after any
+// other result the document stays on the original, and but for ReopenFailed both files are as
+// they were.
 enum class SaveAsStatus {
     Saved, // the copy holds the table and stands at the chosen path
     SameFile, // the chosen path names the open file: it was saved as by Save (see Table)
