@@ -55,4 +55,16 @@ std::optional<QString> QtDialogs::GetOpenFileName(QWidget* parent)
     return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> QtDialogs::GetSaveFileName(QWidget* parent, const QString& suggested)
+{
+    // The dialog itself asks before a file that exists is replaced.
+    QFileDialog dialog(parent, QString(), suggested, QString::fromLatin1(RomFileFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(RomSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace zarnith

@@ -24,6 +24,8 @@ inline constexpr int IdNo = 7;
 
 // The file-dialog filter: ROM images, or any file.
 inline constexpr const char* RomFileFilter = "Gameboy Advance Rom (*.gba);;Any File (*)";
+// Added to a name typed without a suffix in the save dialog.
+inline constexpr const char* RomSuffix = "gba";
 
 // The modal dialogs the window uses, behind an interface so tests can answer them.
 class Dialogs
@@ -35,6 +37,9 @@ public:
     virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) = 0;
     // Asks for a file to open; nothing when the user cancels.
     virtual std::optional<QString> GetOpenFileName(QWidget* parent) = 0;
+    // Asks for a file to save to, starting from suggested, and asks before an existing file is
+    // replaced; nothing when the user cancels.
+    virtual std::optional<QString> GetSaveFileName(QWidget* parent, const QString& suggested) = 0;
 };
 
 // Sets up the Open command's file dialog: an existing file, ROM images or any file, and a name
@@ -46,6 +51,7 @@ class QtDialogs final : public Dialogs
 public:
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) override;
     std::optional<QString> GetOpenFileName(QWidget* parent) override;
+    std::optional<QString> GetSaveFileName(QWidget* parent, const QString& suggested) override;
 };
 
 } // namespace zarnith

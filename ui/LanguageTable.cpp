@@ -160,6 +160,28 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::MoveTooltip, "Move %1", "Attaque %1");
     set(Row::TableAt, "table at 0x%1", "table à 0x%1");
     set(Row::NamesAt, "names at 0x%1", "noms à 0x%1");
+    set(Row::SaveAs, "Save &As…", "Sauvegarder so&us…");
+    set(Row::OpenRecent, "Open &Recent", "Fichiers &récents");
+    set(Row::ClearRecent, "&Clear List", "&Effacer la liste");
+    set(Row::ReadOnly, "read-only", "lecture seule");
+    set(Row::RecentMissing, "%1 no longer exists. It was removed from the recent files.",
+        "%1 n'existe plus. Il a été retiré des fichiers récents.");
+    set(Row::NotSavedAs, "The file was not saved as %1, and neither file was changed: %2",
+        "La rom n'a pas été sauvegardée sous %1, et aucun des deux fichiers n'a été modifié : %2");
+    set(Row::ReasonCreateFailed,
+        "no new file could be created in that folder (it may not exist, or you may not be allowed to write there).",
+        "aucun nouveau fichier n'a pu être créé dans ce dossier (il n'existe peut-être pas, ou vous n'avez pas le "
+        "droit d'y écrire).");
+    set(Row::ReasonCopyFailed,
+        "copying the file failed: it could not be read, or the copy could not be written (the disk may be full).",
+        "la copie a échoué : la rom n'a pas pu être lue, ou la copie n'a pas pu être écrite (le disque est peut-être "
+        "plein).");
+    set(Row::ReasonCopyWriteFailed, "writing the table into the copy failed (the disk may be full).",
+        "l'écriture de la table dans la copie a échoué (le disque est peut-être plein).");
+    set(Row::ReasonReplaceFailed, "the copy could not be put in place of the chosen file.",
+        "la copie n'a pas pu prendre la place du fichier choisi.");
+    set(Row::ReopenFailed, "The file was saved as %1, but it could not be opened again. The original file stays open.",
+        "La rom a été sauvegardée sous %1, mais elle n'a pas pu être rouverte. Le fichier d'origine reste ouvert.");
     set(Row::MoveListLength, "%1 moves", "%1 attaques");
 }
 

@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 57;
+inline constexpr int LanguageRowCount = 68;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -72,7 +72,18 @@ inline constexpr int TableAt = 52;
 inline constexpr int NamesAt = 53;
 inline constexpr int ReasonChangeKept = 54;
 inline constexpr int ReasonNotMoves = 55;
-inline constexpr int MoveListLength = 56;
+inline constexpr int SaveAs = 56;
+inline constexpr int OpenRecent = 57;
+inline constexpr int ClearRecent = 58;
+inline constexpr int ReadOnly = 59;
+inline constexpr int RecentMissing = 60;
+inline constexpr int NotSavedAs = 61;
+inline constexpr int ReasonCreateFailed = 62;
+inline constexpr int ReasonCopyFailed = 63;
+inline constexpr int ReasonCopyWriteFailed = 64;
+inline constexpr int ReasonReplaceFailed = 65;
+inline constexpr int ReopenFailed = 66;
+inline constexpr int MoveListLength = 67;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

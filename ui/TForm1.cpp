@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyledItemDelegate>
+
+#include <utility>
 
 namespace zarnith {
 
@@ -120,14 +123,26 @@ void TForm1::BuildWindow()
     };
     File1 = MainMenu1->addMenu("&File");
     Open1 = action(File1, "Open1", "&Open", &TForm1::Open1Click);
+    OpenRecent1 = File1->addMenu("Open &Recent");
+    OpenRecent1->setObjectName("OpenRecent1");
+    OpenRecent1->addSeparator();
+    ClearRecent1 = action(OpenRecent1, "ClearRecent1", "&Clear List", &TForm1::ClearRecent1Click);
     Save1 = action(File1, "Save1", "&Save", &TForm1::Save1Click);
+    SaveAs1 = action(File1, "SaveAs1", "Save &As…", &TForm1::SaveAs1Click);
     Close1 = action(File1, "Close1", "&Close", &TForm1::Close1Click);
     Exit1 = action(File1, "Exit1", "E&xit", &TForm1::Exit1Click);
     Save1->setEnabled(false);
+    SaveAs1->setEnabled(false);
     Close1->setEnabled(false);
+    // Another run may have changed the list since.
+    connect(File1, &QMenu::aboutToShow, this, &TForm1::FillRecentMenu);
+    FillRecentMenu();
     // The platform's standard keys beside the mnemonics; a disabled item ignores its keys.
     Open1->setShortcuts(QKeySequence::Open);
     Save1->setShortcuts(QKeySequence::Save);
+    QList<QKeySequence> saveAs = QKeySequence::keyBindings(QKeySequence::SaveAs);
+    SaveAs1->setShortcuts(
+        saveAs.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S) } : saveAs);
     Close1->setShortcuts(QKeySequence::Close);
     QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
     Exit1->setShortcuts(quit.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::Key_Q) } : quit);
@@ -199,7 +214,10 @@ void TForm1::SetMenuCaptions()
 {
     File1->setTitle(Text(Row::File));
     Open1->setText(Text(Row::Open));
+    OpenRecent1->setTitle(Text(Row::OpenRecent));
+    ClearRecent1->setText(Text(Row::ClearRecent));
     Save1->setText(Text(Row::Save));
+    SaveAs1->setText(Text(Row::SaveAs));
     Close1->setText(Text(Row::Close));
     Exit1->setText(Text(Row::Exit));
     Edit1->setTitle(Text(Row::Edit));
@@ -252,8 +270,9 @@ int TForm1::Message(const QString& text, int captionRow, unsigned flags)
 void TForm1::UpdateControls()
 {
     const bool open = m_document.IsOpen();
-    const bool editable = m_document.CanSave();
-    Save1->setEnabled(editable);
+    const bool editable = m_document.CanEdit();
+    Save1->setEnabled(m_document.CanSave());
+    SaveAs1->setEnabled(m_document.CanSaveAs());
     Close1->setEnabled(open);
     MoveComboBox->setEnabled(open);
     for (QPushButton* button : { ChangeMoveButton, InsertMoveButton, DeleteMoveButton })
@@ -276,6 +295,8 @@ void TForm1::UpdateControls()
             places << Text(Row::MoveListLength).arg(m_document.Names().size());
         title << QFileInfo(QString::fromStdString(m_document.Path())).fileName() + "[*]"
               << QString::fromUtf8(m_document.Game()->Name.data(), static_cast<int>(m_document.Game()->Name.size()));
+        if (m_document.IsReadOnly())
+            title << Text(Row::ReadOnly);
         if (!places.isEmpty())
             title << places.join(", ");
     }
@@ -293,20 +314,25 @@ void TForm1::ReturnToNoRomState()
     UpdateControls();
 }
 
-QString TForm1::OpenErrorText(OpenError error) const
+int TForm1::OpenErrorReason(OpenError error)
 {
     switch (error) {
     case OpenError::Missing:
-        return Text(Row::OpenFailed).arg(Text(Row::ReasonMissing));
+        return Row::ReasonMissing;
     case OpenError::Permission:
-        return Text(Row::OpenFailed).arg(Text(Row::ReasonPermission));
+        return Row::ReasonPermission;
     case OpenError::NotRegularFile:
-        return Text(Row::OpenFailed).arg(Text(Row::ReasonNotRegularFile));
+        return Row::ReasonNotRegularFile;
     case OpenError::None:
     case OpenError::Other:
         break;
     }
-    return Text(Row::OpenFailed).arg(Text(Row::ReasonOther));
+    return Row::ReasonOther;
+}
+
+QString TForm1::OpenErrorText(OpenError error) const
+{
+    return Text(Row::OpenFailed).arg(Text(OpenErrorReason(error)));
 }
 
 // With unsaved edits, asks whether to save them, drop them or stay; true when the caller may go
@@ -317,7 +343,8 @@ bool TForm1::ConfirmDiscard()
         return true;
     switch (Message(Row::SaveChanges, Row::Warning, MbSaveDiscardCancel)) {
     case IdYes:
-        return SaveDocument();
+        // A file that may only be read is saved under another name.
+        return m_document.CanSave() ? SaveDocument() : SaveDocumentAs();
     case IdNo:
         return true;
     default:
@@ -372,6 +399,8 @@ void TForm1::OpenPath(const QString& path)
     MoveComboBox->setCurrentIndex(0);
     FillListBox();
     UpdateControls();
+    m_recent.Add(path);
+    FillRecentMenu();
     ReportLoad(opened.Load);
 }
 
@@ -398,18 +427,22 @@ void TForm1::ReportLoad(const LoadResult& load)
     }
 }
 
-bool TForm1::SaveDocument()
+SaveQuestions TForm1::Questions()
 {
-    const SaveQuestions ask {
+    return {
         [this] { return Message(Row::ChangedOnDisk, Row::Warning, MbYesNo | MbDefButton2) == IdYes; },
         [this](std::uint32_t to, std::uint32_t pointerAt) {
             return Message(Text(Row::MoveQuestion).arg(Hex(to), Hex(pointerAt)), Row::Warning, MbYesNo | MbDefButton2)
                 == IdYes;
         },
     };
-    const SaveStatus status = m_document.Save(ask);
-    UpdateControls();
-    auto refused = [this](int reason) { Message(Text(Row::NotSaved).arg(Text(reason)), Row::Attention, MbOk); };
+}
+
+// Tells how saving the table went; notSaved words a refusal from its reason. Into a copy, a
+// failed write is one more refusal: the copy was dropped and no file was changed.
+void TForm1::ReportSave(SaveStatus status, const std::function<QString(const QString& reason)>& notSaved, bool intoCopy)
+{
+    auto refused = [&](int reason) { Message(notSaved(Text(reason)), Row::Attention, MbOk); };
     switch (status) {
     case SaveStatus::Saved:
         Message(Row::Saved, Row::Attention, MbOk);
@@ -441,19 +474,131 @@ bool TForm1::SaveDocument()
     case SaveStatus::MoveDeclined:
         break;
     case SaveStatus::MoveFailed:
-        Message(Row::MoveFailed, Row::Attention, MbOk);
+        if (intoCopy)
+            refused(Row::ReasonCopyWriteFailed);
+        else
+            Message(Row::MoveFailed, Row::Attention, MbOk);
         break;
     case SaveStatus::WriteFailed:
-        Message(Row::SaveFailed, Row::Attention, MbOk);
+        if (intoCopy)
+            refused(Row::ReasonCopyWriteFailed);
+        else
+            Message(Row::SaveFailed, Row::Attention, MbOk);
         break;
     }
+}
+
+bool TForm1::SaveDocument()
+{
+    const SaveStatus status = m_document.Save(Questions());
+    UpdateControls();
+    ReportSave(
+        status, [this](const QString& reason) { return Text(Row::NotSaved).arg(reason); }, false);
+    if (SaveSucceeded(status))
+        m_recent.Add(QString::fromStdString(m_document.Path()));
+    FillRecentMenu();
     return SaveSucceeded(status);
+}
+
+// Asks where to, and saves a copy there; true when the chosen file now holds the table.
+bool TForm1::SaveDocumentAs()
+{
+    const std::optional<QString> path = m_dialogs.GetSaveFileName(this, QString::fromStdString(m_document.Path()));
+    if (!path)
+        return false;
+    const SaveAsResult result = m_document.SaveAs(path->toStdString(), Questions());
+    const bool saved = (result.Status == SaveAsStatus::Saved || result.Status == SaveAsStatus::SameFile)
+        && SaveSucceeded(result.Table);
+    if (saved || result.Status == SaveAsStatus::ReopenFailed)
+        m_recent.Add(*path);
+    // The title names the file the window goes on with before anything is said about it.
+    UpdateControls();
+    FillRecentMenu();
+
+    const QString shown = QDir::toNativeSeparators(*path);
+    auto notSaved = [this, &shown](const QString& reason) { return Text(Row::NotSavedAs).arg(shown, reason); };
+    switch (result.Status) {
+    case SaveAsStatus::Saved:
+        ReportSave(result.Table, notSaved, true);
+        break;
+    case SaveAsStatus::SameFile:
+        ReportSave(
+            result.Table, [this](const QString& reason) { return Text(Row::NotSaved).arg(reason); }, false);
+        break;
+    case SaveAsStatus::NotEditable:
+        Message(notSaved(Text(Row::ReasonNotVerified)), Row::Attention, MbOk);
+        break;
+    case SaveAsStatus::TargetRefused:
+        Message(notSaved(Text(OpenErrorReason(result.Error))), Row::Attention, MbOk);
+        break;
+    case SaveAsStatus::CreateFailed:
+        Message(notSaved(Text(Row::ReasonCreateFailed)), Row::Attention, MbOk);
+        break;
+    case SaveAsStatus::CopyFailed:
+        Message(notSaved(Text(Row::ReasonCopyFailed)), Row::Attention, MbOk);
+        break;
+    case SaveAsStatus::TableNotSaved:
+        ReportSave(result.Table, notSaved, true);
+        break;
+    case SaveAsStatus::ReplaceFailed:
+        Message(notSaved(Text(Row::ReasonReplaceFailed)), Row::Attention, MbOk);
+        break;
+    case SaveAsStatus::ReopenFailed:
+        Message(Text(Row::ReopenFailed).arg(shown), Row::Attention, MbOk);
+        break;
+    }
+    return saved;
 }
 
 void TForm1::Save1Click()
 {
     if (m_document.CanSave())
         SaveDocument();
+}
+
+void TForm1::SaveAs1Click()
+{
+    if (m_document.CanSaveAs())
+        SaveDocumentAs();
+}
+
+// The recent files as numbered items above the separator and Clear List; the submenu is
+// disabled while the list is empty.
+void TForm1::FillRecentMenu()
+{
+    // An item may be the one whose click led here, so it is deleted only once that is over.
+    for (QAction* item : std::as_const(m_recentItems)) {
+        OpenRecent1->removeAction(item);
+        item->deleteLater();
+    }
+    m_recentItems.clear();
+    const QStringList paths = m_recent.Paths();
+    QAction* before = OpenRecent1->actions().value(0);
+    for (int i = 0; i < paths.size(); ++i) {
+        QString caption = QDir::toNativeSeparators(paths[i]);
+        auto* item = new QAction(QString("&%1 %2").arg(i + 1).arg(caption.replace('&', "&&")), OpenRecent1);
+        connect(item, &QAction::triggered, this, [this, path = paths[i]] { OpenRecentFile(path); });
+        OpenRecent1->insertAction(before, item);
+        m_recentItems << item;
+    }
+    OpenRecent1->menuAction()->setEnabled(!paths.isEmpty());
+}
+
+void TForm1::OpenRecentFile(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        m_recent.Remove(path);
+        FillRecentMenu();
+        Message(Text(Row::RecentMissing).arg(QDir::toNativeSeparators(path)), Row::Attention, MbOk);
+        return;
+    }
+    OpenFile(path);
+}
+
+void TForm1::ClearRecent1Click()
+{
+    m_recent.Clear();
+    FillRecentMenu();
 }
 
 void TForm1::Close1Click()

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "LanguageTable.h"
+#include "RecentFiles.h"
 #include "soundmoves/Document.h"
 
 #include <QMainWindow>
@@ -33,7 +34,10 @@ public:
     QPushButton* DeleteMoveButton = nullptr;
     QMenu* File1 = nullptr;
     QAction* Open1 = nullptr;
+    QMenu* OpenRecent1 = nullptr;
+    QAction* ClearRecent1 = nullptr;
     QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
     QAction* Close1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Edit1 = nullptr;
@@ -68,6 +72,8 @@ public:
 public slots:
     void Open1Click();
     void Save1Click();
+    void SaveAs1Click();
+    void ClearRecent1Click();
     void Close1Click();
     void Exit1Click();
     void Undo1Click();
@@ -96,10 +102,16 @@ private:
     bool ConfirmReplace();
     void OpenPath(const QString& path);
     void ReportLoad(const LoadResult& load);
+    SaveQuestions Questions();
     bool SaveDocument();
+    bool SaveDocumentAs();
+    void ReportSave(SaveStatus status, const std::function<QString(const QString& reason)>& notSaved, bool intoCopy);
+    void FillRecentMenu();
+    void OpenRecentFile(const QString& path);
     int Message(int textRow, int captionRow, unsigned flags);
     int Message(const QString& text, int captionRow, unsigned flags);
     QString OpenErrorText(OpenError error) const;
+    static int OpenErrorReason(OpenError error);
     int SelectedEntry() const;
     void EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit);
 
@@ -107,6 +119,8 @@ private:
     LanguageStrings m_languageTable;
     int m_currentLanguage = English;
     Document m_document;
+    RecentFiles m_recent;
+    QList<QAction*> m_recentItems;
     bool m_centred = false;
 };
 

@@ -18,6 +18,9 @@ int main(int argc, char** argv)
         return 1;
     }
     zarnith::Application app(argc, argv);
+    // The settings (the recent files) are kept under these names.
+    QCoreApplication::setOrganizationName("Zarnith");
+    QCoreApplication::setApplicationName("Zarnith");
     app.setWindowIcon(QIcon(":/icons/zarnith.png"));
     zarnith::QtDialogs dialogs;
     zarnith::TForm1 form(dialogs);

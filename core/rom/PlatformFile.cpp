@@ -1,10 +1,19 @@
 #include "rom/PlatformFile.h"
 
 #include <cerrno>
+#include <chrono>
+#include <filesystem>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
 #include <fcntl.h>
-#include <filesystem>
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
@@ -37,6 +46,22 @@ OpenError ErrorFromErrno(int error)
     }
 }
 
+// The system's answers that mean writing is not allowed, as opposed to the file being absent.
+bool WritingRefused(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// Names to try for a new file beside path: in its folder, unlikely to be taken, and plainly
+// belonging to it should one be left behind.
+constexpr int NameAttempts = 100;
+
+std::string NameBeside(const std::string& path, int attempt)
+{
+    const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return path + "." + std::to_string((now + static_cast<unsigned long long>(attempt)) % 1000000000ULL) + ".tmp";
+}
+
 } // namespace
 
 #ifdef _WIN32
@@ -51,7 +76,7 @@ std::wstring WidePath(const std::string& path)
 
 } // namespace
 
-OpenError OpenRegularFile(const std::string& path, FileHandle* handle)
+OpenError OpenRegularFile(const std::string& path, FileHandle* handle, bool* readOnly)
 {
     const std::wstring wide = WidePath(path);
     struct _stat64 info
@@ -62,8 +87,14 @@ OpenError OpenRegularFile(const std::string& path, FileHandle* handle)
     if ((info.st_mode & _S_IFMT) != _S_IFREG)
         return OpenError::NotRegularFile;
     int fd = -1;
-    if (_wsopen_s(&fd, wide.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYWR, _S_IREAD | _S_IWRITE) != 0)
-        return errno == EACCES ? OpenError::Permission : ErrorFromErrno(errno);
+    *readOnly = false;
+    int error = _wsopen_s(&fd, wide.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYWR, _S_IREAD | _S_IWRITE);
+    if (WritingRefused(error)) {
+        error = _wsopen_s(&fd, wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYWR, 0);
+        *readOnly = error == 0;
+    }
+    if (error != 0)
+        return error == EACCES ? OpenError::Permission : ErrorFromErrno(error);
     if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
         _close(fd);
         return OpenError::NotRegularFile;
@@ -111,15 +142,52 @@ long long FileSize(FileHandle handle)
     return _fstat64(handle, &info) == 0 ? info.st_size : -1;
 }
 
-bool IsFileAtPath(FileHandle, const std::string& path)
+bool IsFileAtPath(FileHandle handle, const std::string& path)
 {
-    // The file is opened denying other writers, and Windows does not let an open file be
-    // renamed or deleted without sharing that it was not opened with: a path that still
-    // exists is the same file.
-    struct _stat64 info
-    {
-    };
-    return _wstat64(WidePath(path).c_str(), &info) == 0;
+    // The same volume and file index: the same file, whatever the path says.
+    auto opened = reinterpret_cast<HANDLE>(_get_osfhandle(handle));
+    BY_HANDLE_FILE_INFORMATION a {};
+    if (opened == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(opened, &a))
+        return false;
+    // No access asked for, so no sharing mode of other openers stands in the way.
+    HANDLE named = CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (named == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION b {};
+    const bool known = GetFileInformationByHandle(named, &b) != 0;
+    CloseHandle(named);
+    return known && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh
+        && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+OpenError CreateFileBeside(const std::string& path, FileHandle* handle, std::string* created)
+{
+    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+        const std::string name = NameBeside(path, attempt);
+        int fd = -1;
+        const int error = _wsopen_s(&fd, WidePath(name).c_str(),
+            _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_CREAT | _O_EXCL, _SH_DENYWR, _S_IREAD | _S_IWRITE);
+        if (error == EEXIST)
+            continue;
+        if (error != 0)
+            return ErrorFromErrno(error);
+        *handle = fd;
+        *created = name;
+        return OpenError::None;
+    }
+    return OpenError::Other;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to)
+{
+    return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+        != 0;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return _wunlink(WidePath(path).c_str()) == 0;
 }
 
 bool HasGraphicalSession()
@@ -129,7 +197,7 @@ bool HasGraphicalSession()
 
 #else
 
-OpenError OpenRegularFile(const std::string& path, FileHandle* handle)
+OpenError OpenRegularFile(const std::string& path, FileHandle* handle, bool* readOnly)
 {
     // Look before opening so that devices are never opened at all; check the opened descriptor
     // again in case the path was replaced in between. O_NONBLOCK keeps a FIFO swapped in at the
@@ -141,7 +209,15 @@ OpenError OpenRegularFile(const std::string& path, FileHandle* handle)
         return ErrorFromErrno(errno);
     if (!S_ISREG(info.st_mode))
         return OpenError::NotRegularFile;
-    int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    constexpr int Flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), O_RDWR | Flags);
+    *readOnly = false;
+    // The system's own answer decides, so a file root may not write (immutable, or on a
+    // read-only mount) opens for reading only as well.
+    if (fd < 0 && WritingRefused(errno)) {
+        fd = ::open(path.c_str(), O_RDONLY | Flags);
+        *readOnly = fd >= 0;
+    }
     if (fd < 0)
         return ErrorFromErrno(errno);
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -204,6 +280,49 @@ bool IsFileAtPath(FileHandle handle, const std::string& path)
     };
     return ::fstat(handle, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev
         && opened.st_ino == named.st_ino;
+}
+
+OpenError CreateFileBeside(const std::string& path, FileHandle* handle, std::string* created)
+{
+    struct stat target
+    {
+    };
+    const bool replacing = ::stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode);
+    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+        const std::string name = NameBeside(path, attempt);
+        int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return ErrorFromErrno(errno);
+        // The file it replaces keeps its permissions; a new one gets the usual ones.
+        if (replacing)
+            (void)::fchmod(fd, target.st_mode & 07777);
+        *handle = fd;
+        *created = name;
+        return OpenError::None;
+    }
+    return OpenError::Other;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return false;
+    // The rename is done; syncing the folder only makes it durable, so its failure changes
+    // nothing the caller could act on.
+    std::string folder = std::filesystem::path(to).parent_path().string();
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+    return true;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
 }
 
 bool HasGraphicalSession()

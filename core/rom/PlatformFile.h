@@ -23,8 +23,20 @@ inline constexpr FileHandle NoFile = -1;
 
 // Opens an existing regular file for binary reading and writing: never creates, never
 // truncates. Anything that is not a regular file (directory, FIFO, device, socket) is refused
-// without being read, so a FIFO cannot block the caller. On success *handle is set.
-OpenError OpenRegularFile(const std::string& path, FileHandle* handle);
+// without being read, so a FIFO cannot block the caller. When the system refuses writing (a
+// read-only file or file system, or no right to write) but allows reading, the file is opened
+// for reading only and *readOnly is set. On success *handle is set.
+OpenError OpenRegularFile(const std::string& path, FileHandle* handle, bool* readOnly);
+
+// Creates a new, empty file for reading and writing in the folder of path, named after it, with
+// the permissions of the file at path if there is one. On success *handle and *created are set.
+OpenError CreateFileBeside(const std::string& path, FileHandle* handle, std::string* created);
+
+// Puts the file at from in the place of to in one step, replacing any file there, and makes the
+// change durable. Neither file may be open on Windows.
+bool MoveFileOver(const std::string& from, const std::string& to);
+
+bool RemoveFile(const std::string& path);
 
 bool CloseFile(FileHandle handle);
 

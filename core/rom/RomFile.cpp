@@ -18,7 +18,7 @@ OpenError RomFile::Open(const std::string& path)
     m_pending.clear();
     m_bytesRead = 0;
     m_bytesWritten = 0;
-    OpenError error = OpenRegularFile(path, &m_handle);
+    OpenError error = OpenRegularFile(path, &m_handle, &m_readOnly);
     if (error != OpenError::None) {
         m_handle = NoFile;
         return error;
@@ -34,6 +34,7 @@ bool RomFile::Close()
     bool ok = m_pending.empty() || Flush();
     ok = CloseFile(m_handle) && ok;
     m_handle = NoFile;
+    m_readOnly = false;
     m_pending.clear();
     m_bufferLength = 0;
     return ok;
@@ -103,7 +104,7 @@ std::size_t RomFile::ReadBlock(std::uint64_t offset, std::uint8_t* out, std::siz
 
 bool RomFile::WriteByte(std::uint8_t value)
 {
-    if (!IsOpen())
+    if (!IsOpen() || m_readOnly)
         return false;
     if (!m_pending.empty() && m_position != m_pendingStart + m_pending.size() && !Flush())
         return false;
@@ -124,7 +125,7 @@ bool RomFile::Injected(int& countdown)
 
 bool RomFile::Flush()
 {
-    if (!IsOpen())
+    if (!IsOpen() || m_readOnly)
         return false;
     if (m_pending.empty())
         return true;
@@ -153,7 +154,12 @@ long long RomFile::Size() const
 
 bool RomFile::StillAtPath() const
 {
-    return m_handle != NoFile && IsFileAtPath(m_handle, m_path);
+    return IsFileAt(m_path);
+}
+
+bool RomFile::IsFileAt(const std::string& path) const
+{
+    return m_handle != NoFile && IsFileAtPath(m_handle, path);
 }
 
 } // namespace zarnith

@@ -30,9 +30,12 @@ public:
     RomFile(const RomFile&) = delete;
     RomFile& operator=(const RomFile&) = delete;
 
-    // Closes any file already open, then opens path with a clear state.
+    // Closes any file already open, then opens path with a clear state: for reading and writing,
+    // or for reading only when the system refuses writing (see ReadOnly).
     OpenError Open(const std::string& path);
     bool IsOpen() const { return m_handle != NoFile; }
+    // Whether the open file may only be read: every write to it is refused.
+    bool ReadOnly() const { return m_readOnly; }
     // Writes out what is held and closes; false when that did not fully succeed.
     bool Close();
 
@@ -76,6 +79,8 @@ public:
     long long Size() const;
     // Whether the path it was opened from still names the open file.
     bool StillAtPath() const;
+    // Whether path names the open file, by whatever name.
+    bool IsFileAt(const std::string& path) const;
 
     // Bytes read from the file since the last Open.
     std::uint64_t BytesRead() const { return m_bytesRead; }
@@ -99,6 +104,7 @@ private:
     static bool Injected(int& countdown);
 
     FileHandle m_handle = NoFile;
+    bool m_readOnly = false;
     std::string m_path;
     std::uint64_t m_position = 0;
     std::uint64_t m_expectedEnd = 0;

@@ -2,24 +2,49 @@
 
 #include "soundmoves/TableEditing.h"
 
+#include <algorithm>
+
 namespace zarnith {
+
+namespace {
+
+// Copies every byte of from into the empty file to; false when a read or write fails.
+bool CopyImage(RomFile& from, FileHandle to)
+{
+    const long long size = from.Size();
+    if (size < 0)
+        return false;
+    std::vector<std::uint8_t> buffer(std::size_t { 1 } << 20);
+    for (std::uint64_t offset = 0; offset < static_cast<std::uint64_t>(size);) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uint64_t>(buffer.size(), static_cast<std::uint64_t>(size) - offset));
+        const std::size_t got = from.ReadBlock(offset, buffer.data(), want);
+        if (got == 0 || !WriteAt(to, offset, buffer.data(), got))
+            return false;
+        offset += got;
+    }
+    return true;
+}
+
+} // namespace
 
 Document::OpenResult Document::Open(const std::string& path, const AskRepairFunction& askRepair)
 {
     Close();
     OpenResult result;
-    result.Error = m_rom.OpenRom(path);
+    result.Error = m_rom->OpenRom(path);
     if (result.Error != OpenError::None)
         return result;
-    if (m_rom.IdentifyGame() == nullptr) {
-        m_rom.CloseRom();
+    if (m_rom->IdentifyGame() == nullptr) {
+        m_rom->CloseRom();
         return result;
     }
     result.Supported = true;
     m_path = path;
-    ReadMoveNames(m_rom, m_names);
+    ReadMoveNames(*m_rom, m_names);
     SoundMoveTable table;
-    result.Load = LoadSoundMoves(m_rom, m_names, table, m_place, askRepair);
+    const AskRepairFunction keep = [](int, std::uint16_t) { return false; };
+    result.Load = LoadSoundMoves(*m_rom, m_names, table, m_place, IsReadOnly() ? keep : askRepair);
     m_status = result.Load.Status;
     Reset(std::move(table));
     return result;
@@ -27,7 +52,7 @@ Document::OpenResult Document::Open(const std::string& path, const AskRepairFunc
 
 void Document::Close()
 {
-    m_rom.CloseRom();
+    m_rom->CloseRom();
     m_path.clear();
     m_place = TablePlace {};
     m_status = TableStatus::NotLocated;
@@ -43,16 +68,16 @@ void Document::Reset(SoundMoveTable table)
 
 std::optional<std::uint32_t> Document::TableOffset() const
 {
-    if (CanSave())
+    if (CanEdit())
         return m_place.Offset;
-    if (IsOpen() && m_rom.TableWordInFile())
-        return m_rom.SoundMovesOffset();
+    if (IsOpen() && m_rom->TableWordInFile())
+        return m_rom->SoundMovesOffset();
     return std::nullopt;
 }
 
 bool Document::Apply(const std::function<bool(SoundMoveTable&)>& edit)
 {
-    if (!CanSave())
+    if (!CanEdit())
         return false;
     SoundMoveTable table = Table();
     if (!edit(table) || table == Table())
@@ -112,10 +137,75 @@ SaveStatus Document::Save(const SaveQuestions& ask)
 {
     if (!CanSave())
         return SaveStatus::NotVerified;
-    SaveStatus status = SaveSoundMoves(m_rom, m_place, Table(), static_cast<int>(m_names.size()), ask);
+    SaveStatus status = SaveSoundMoves(*m_rom, m_place, Table(), static_cast<int>(m_names.size()), ask);
     if (SaveSucceeded(status))
         m_saved = m_current;
     return status;
+}
+
+SaveAsResult Document::SaveAs(const std::string& path, const SaveQuestions& ask)
+{
+    if (!CanSaveAs())
+        return { SaveAsStatus::NotEditable };
+    if (File().IsFileAt(path)) {
+        if (IsReadOnly())
+            return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, OpenError::Permission };
+        return { SaveAsStatus::SameFile, Save(ask) };
+    }
+    // A file already at path is replaced only where it could have been written itself: one the
+    // user keeps read-only, or another program holds, stays as it is.
+    {
+        RomFile existing;
+        const OpenError error = existing.Open(path);
+        if (error == OpenError::None && existing.ReadOnly())
+            return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, OpenError::Permission };
+        if (error != OpenError::None && error != OpenError::Missing)
+            return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, error };
+    }
+
+    FileHandle handle = NoFile;
+    std::string copyPath;
+    const OpenError created = CreateFileBeside(path, &handle, &copyPath);
+    if (created != OpenError::None)
+        return { SaveAsStatus::CreateFailed, SaveStatus::NotVerified, created };
+    bool copied = CopyImage(File(), handle) && SyncFile(handle);
+    copied = CloseFile(handle) && copied;
+    if (!copied) {
+        RemoveFile(copyPath);
+        return { SaveAsStatus::CopyFailed };
+    }
+
+    // The copy is the file as it is on disk now, so the rules of Save apply to it unchanged,
+    // another program's change to the original included.
+    TablePlace place = m_place;
+    SaveStatus status = SaveStatus::NotVerified;
+    {
+        RomAccess copy;
+        if (copy.OpenRom(copyPath) != OpenError::None || copy.File().ReadOnly())
+            status = SaveStatus::WriteFailed;
+        else if (copy.IdentifyGame() == Game())
+            status = SaveSoundMoves(copy, place, Table(), static_cast<int>(m_names.size()), ask);
+        if (!copy.CloseRom() && SaveSucceeded(status))
+            status = SaveStatus::WriteFailed;
+    }
+    if (!SaveSucceeded(status)) {
+        RemoveFile(copyPath);
+        return { SaveAsStatus::TableNotSaved, status };
+    }
+    if (!MoveFileOver(copyPath, path)) {
+        RemoveFile(copyPath);
+        return { SaveAsStatus::ReplaceFailed, status };
+    }
+
+    auto next = std::make_unique<RomAccess>();
+    const OpenError reopened = next->OpenRom(path);
+    if (reopened != OpenError::None || next->IdentifyGame() != Game() || next->TableWord() != place.Pointer)
+        return { SaveAsStatus::ReopenFailed, status, reopened };
+    m_rom = std::move(next);
+    m_path = path;
+    m_place = std::move(place);
+    m_saved = m_current;
+    return { SaveAsStatus::Saved, status };
 }
 
 } // namespace zarnith

@@ -6,11 +6,35 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zarnith {
+
+// How Save As ended. Only Saved and SameFile leave the document on the chosen file; after any
+// other result the document stays on the original, and but for ReopenFailed both files are as
+// they were.
+enum class SaveAsStatus {
+    Saved, // the copy holds the table and stands at the chosen path
+    SameFile, // the chosen path names the open file: it was saved as by Save (see Table)
+    NotEditable, // the table may not be written anywhere
+    TargetRefused, // the file at the chosen path may not be replaced (see Error)
+    CreateFailed, // no new file could be made in the chosen folder (see Error)
+    CopyFailed, // reading the original or writing the copy failed
+    TableNotSaved, // saving the table into the copy did not succeed (see Table)
+    ReplaceFailed, // the copy could not take the chosen path
+    // The copy stands at the chosen path, but could not be opened again: the original stays open.
+    ReopenFailed,
+};
+
+struct SaveAsResult
+{
+    SaveAsStatus Status = SaveAsStatus::NotEditable;
+    SaveStatus Table = SaveStatus::NotVerified; // how saving the table went, when it was tried
+    OpenError Error = OpenError::None;
+};
 
 // The open ROM as the user edits it: its game, move names and sound-move table, the table's
 // place in the file, the history of edits, and which step of the history the file holds.
@@ -28,16 +52,19 @@ public:
 
     // Opens path in place of whatever was open: identifies the game, reads its names and its
     // table (asking about invalid entries), and starts a new history. A file that cannot be
-    // opened or is not supported leaves nothing open.
+    // opened or is not supported leaves nothing open. A file that may only be read opens
+    // read-only: nothing is asked about invalid entries, since nothing may be written to it.
     OpenResult Open(const std::string& path, const AskRepairFunction& askRepair);
     void Close();
 
     // Whether a supported ROM is open.
-    bool IsOpen() const { return m_rom.Game() != nullptr; }
+    bool IsOpen() const { return m_rom->Game() != nullptr; }
+    // Whether the open file may only be read.
+    bool IsReadOnly() const { return IsOpen() && m_rom->File().ReadOnly(); }
     const std::string& Path() const { return m_path; }
-    const GameInfo* Game() const { return m_rom.Game(); }
-    const RomAccess& Rom() const { return m_rom; }
-    RomFile& File() { return m_rom.File(); }
+    const GameInfo* Game() const { return m_rom->Game(); }
+    const RomAccess& Rom() const { return *m_rom; }
+    RomFile& File() { return m_rom->File(); }
     const MoveNameList& Names() const { return m_names; }
     const SoundMoveTable& Table() const { return m_history[m_current]; }
     const TablePlace& Place() const { return m_place; }
@@ -46,8 +73,11 @@ public:
     // when the word points outside the file or nothing is open.
     std::optional<std::uint32_t> TableOffset() const;
 
-    // Whether the table may be edited and written: a verified table of a supported ROM.
-    bool CanSave() const { return IsOpen() && m_status == TableStatus::Verified; }
+    // Whether the table may be edited and written to a copy: a verified table of a supported ROM.
+    bool CanEdit() const { return IsOpen() && m_status == TableStatus::Verified; }
+    // Whether it may also be written to the open file.
+    bool CanSave() const { return CanEdit() && !IsReadOnly(); }
+    bool CanSaveAs() const { return CanEdit(); }
     // Whether the table differs from the step of the history the file holds.
     bool IsModified() const { return IsOpen() && m_saved != m_current; }
 
@@ -63,8 +93,16 @@ public:
     bool Undo();
     bool Redo();
 
-    // Writes the table; on success the file holds the current step.
+    // Writes the table; on success the file holds the current step. NotVerified when the table
+    // may not be written to the open file.
     SaveStatus Save(const SaveQuestions& ask);
+
+    // Writes the whole image with the table to path, by the rules of Save, without touching the
+    // open file: a copy is made beside path and made durable, the table saved into it, and then
+    // it takes path's place in one step, so that path is never half written. On success the
+    // document goes on with the file at path, which holds the current step. Path naming the open
+    // file is a plain Save.
+    SaveAsResult SaveAs(const std::string& path, const SaveQuestions& ask);
 
 private:
     bool Apply(const std::function<bool(SoundMoveTable&)>& edit);
@@ -72,7 +110,7 @@ private:
 
     static constexpr std::size_t NoStep = static_cast<std::size_t>(-1);
 
-    RomAccess m_rom;
+    std::unique_ptr<RomAccess> m_rom = std::make_unique<RomAccess>();
     std::string m_path;
     MoveNameList m_names;
     TablePlace m_place;

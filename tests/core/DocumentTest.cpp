@@ -3,13 +3,23 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace zarnith {
 namespace {
 
+using testing::Bytes;
+using testing::ReadAll;
 using testing::RomImage;
 using testing::TempDir;
 
 const GameInfo& Emerald = SupportedGames[2];
+
+std::size_t FilesIn(const TempDir& dir)
+{
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()));
+}
 
 std::vector<int> Ids(const Document& document)
 {
@@ -91,6 +101,87 @@ TEST_F(OpenDocument, OpeningOrClosingStartsANewHistory)
     EXPECT_EQ(document.Save({}), SaveStatus::NotVerified);
 }
 
+TEST_F(OpenDocument, SaveAsWritesACopyAndGoesOnWithIt)
+{
+    const Bytes original = ReadAll(path);
+    const std::string copy = dir.File("copy.gba");
+    for (SaveAsStatus status : { SaveAsStatus::Saved, SaveAsStatus::SameFile }) {
+        ASSERT_TRUE(document.Change(0, document.Table().Entries[0].Id()));
+        const SaveAsResult result = document.SaveAs(copy, {});
+        EXPECT_EQ(result.Status, status);
+        EXPECT_EQ(result.Table, SaveStatus::Saved);
+        EXPECT_EQ(document.Path(), copy);
+        EXPECT_FALSE(document.IsModified());
+    }
+    Bytes expected = original;
+    expected[Emerald.SoundMovesOffset] = 3; // two edits: move 1 to 2, then 3
+    EXPECT_EQ(ReadAll(copy), expected);
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(FilesIn(dir), 2u);
+}
+
+// Whatever stops a Save As leaves the original open and both files as they were, with no
+// leftover beside them.
+TEST(Document, AFailedSaveAsChangesNoFile)
+{
+    const std::pair<std::string, SaveAsStatus> cases[] = {
+        { "move declined", SaveAsStatus::TableNotSaved },
+        { "no free space", SaveAsStatus::TableNotSaved },
+        { "no such folder", SaveAsStatus::CreateFailed },
+        { "folder", SaveAsStatus::TargetRefused },
+        { "unwritable", SaveAsStatus::TargetRefused },
+    };
+    for (const auto& [failure, status] : cases) {
+        SCOPED_TRACE(failure);
+        TempDir dir;
+        RomImage image = RomImage::For(Emerald, { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 });
+        if (failure != "no free space")
+            image.Fill(0x400000, 0x100, 0xFF);
+        const std::string path = image.WriteTo(dir, "rom.gba");
+        std::string target = RomImage(0).Put(0, { 1, 2, 3 }).WriteTo(dir, "old.gba");
+        if (failure == "no such folder")
+            target = dir.File("none/new.gba");
+        else if (failure == "folder")
+            std::filesystem::create_directory(target = dir.File("folder.gba"));
+        else if (failure == "unwritable" && !testing::MakeUnwritable(target))
+            continue;
+        const Bytes before = ReadAll(target);
+        const std::size_t files = FilesIn(dir);
+
+        Document document;
+        ASSERT_TRUE(document.Open(path, {}).Supported);
+        ASSERT_TRUE(document.Append(11));
+        const SaveAsResult result = document.SaveAs(target, { {}, [](std::uint32_t, std::uint32_t) { return false; } });
+        EXPECT_EQ(result.Status, status);
+        EXPECT_EQ(ReadAll(path), image.Data);
+        EXPECT_EQ(ReadAll(target), before);
+        EXPECT_EQ(FilesIn(dir), files);
+        EXPECT_EQ(document.Path(), path);
+        EXPECT_TRUE(document.IsModified());
+    }
+}
+
+TEST(Document, AFileThatMayOnlyBeReadIsShownEditedAndSavedElsewhere)
+{
+    TempDir dir;
+    RomImage image = RomImage::For(Emerald, { 0, 2 });
+    const std::string path = image.WriteTo(dir, "ro.gba");
+    if (!testing::MakeUnwritable(path))
+        GTEST_SKIP() << "cannot make a file unwritable here";
+    Document document;
+    const Document::OpenResult opened = document.Open(path, {}); // no repair may be offered
+    EXPECT_EQ(opened.Load.Status, TableStatus::Verified);
+    EXPECT_TRUE(document.IsReadOnly());
+    ASSERT_TRUE(document.Change(0, 9));
+    EXPECT_EQ(document.Save({}), SaveStatus::NotVerified);
+    EXPECT_EQ(document.SaveAs(path, {}).Status, SaveAsStatus::TargetRefused);
+    EXPECT_EQ(ReadAll(path), image.Data);
+    ASSERT_EQ(document.SaveAs(dir.File("copy.gba"), {}).Status, SaveAsStatus::Saved);
+    EXPECT_TRUE(document.CanSave());
+    EXPECT_EQ(ReadAll(dir.File("copy.gba"))[Emerald.SoundMovesOffset], 10);
+    EXPECT_EQ(ReadAll(path), image.Data);
+}
+
 TEST(Document, ATableThatIsNotVerifiedCannotBeEditedOrSaved)
 {
     TempDir dir;
@@ -105,6 +196,7 @@ TEST(Document, ATableThatIsNotVerifiedCannotBeEditedOrSaved)
     EXPECT_FALSE(document.Append(1));
     EXPECT_EQ(document.TableOffset(), std::nullopt);
     EXPECT_EQ(document.Save({}), SaveStatus::NotVerified);
+    EXPECT_EQ(document.SaveAs(dir.File("copy.gba"), {}).Status, SaveAsStatus::NotEditable);
 }
 
 } // namespace

@@ -181,16 +181,21 @@ TEST(RomFileOpen, RefusesWhatIsNotARegularFile)
     }
 }
 
-TEST(RomFileOpen, ReadOnlyFileIsAPermissionError)
+TEST(RomFileOpen, AFileTheSystemWillNotWriteOpensForReadingOnly)
 {
     TempDir dir;
-    std::string path = RomImage(16).WriteTo(dir, "ro.gba");
+    std::string path = RomImage(0).Put(0, { 7, 8 }).WriteTo(dir, "ro.gba");
     if (!testing::MakeUnwritable(path))
         GTEST_SKIP() << "cannot make a file unwritable here";
     RomFile file;
-    EXPECT_EQ(file.Open(path), OpenError::Permission);
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(file.ReadByte(), EndOfFile);
+    ASSERT_EQ(file.Open(path), OpenError::None);
+    EXPECT_TRUE(file.ReadOnly());
+    EXPECT_EQ(file.ReadByte(), 7);
+    file.SeekPut(0);
+    EXPECT_FALSE(file.WriteByte(9));
+    EXPECT_FALSE(file.Sync());
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(testing::ReadAll(path), (Bytes { 7, 8 }));
 }
 
 TEST(RomFile, EndOfFileAndAFailedWriteAreSeparateEvents)

@@ -27,8 +27,10 @@ public:
 
     std::deque<int> Answers; // for questions, in order
     std::deque<QString> Files; // for the file dialog, in order; an empty name cancels
+    std::deque<QString> SaveFiles; // for the save dialog, likewise
     std::vector<Shown> Messages;
     int FileDialogs = 0;
+    int SaveDialogs = 0;
     int Unscripted = 0; // dialogs shown with no answer left
 
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) override
@@ -55,6 +57,20 @@ public:
         }
         QString file = Files.front();
         Files.pop_front();
+        if (file.isEmpty())
+            return std::nullopt;
+        return file;
+    }
+
+    std::optional<QString> GetSaveFileName(QWidget*, const QString&) override
+    {
+        ++SaveDialogs;
+        if (SaveFiles.empty()) {
+            ++Unscripted;
+            return std::nullopt;
+        }
+        QString file = SaveFiles.front();
+        SaveFiles.pop_front();
         if (file.isEmpty())
             return std::nullopt;
         return file;

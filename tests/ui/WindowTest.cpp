@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <filesystem>
@@ -96,6 +97,7 @@ private slots:
     {
         dir = std::make_unique<TempDir>();
         dialogs = std::make_unique<FakeDialogs>();
+        RecentFiles().Clear();
         form = std::make_unique<TForm1>(*dialogs);
     }
 
@@ -198,8 +200,6 @@ private slots:
                                    << "it is not a regular file.";
         QTest::newRow("fifo") << "fifo"
                               << "it is not a regular file.";
-        QTest::newRow("read-only") << "read-only"
-                                   << "you are not allowed to write to it (it may be read-only or locked).";
     }
 
     void tellsWhyAFileCannotBeOpened()
@@ -212,10 +212,6 @@ private slots:
         } else if (kind == "fifo") {
             if (!testing::MakeFifo(path))
                 QSKIP("no FIFOs here");
-        } else if (kind == "read-only") {
-            RomImage::For(Emerald).WriteTo(*dir, "target.gba");
-            if (!testing::MakeUnwritable(path))
-                QSKIP("cannot make a file unwritable here");
         }
         Open(QString::fromStdString(path));
         QCOMPARE(dialogs->Messages.size(), std::size_t { 1 });
@@ -692,6 +688,76 @@ private slots:
         }
     }
 
+    void saveAsGoesOnWithTheCopy()
+    {
+        QVERIFY(form->SaveAs1->shortcuts().contains(QKeySequence("Ctrl+Shift+S")));
+        QString path = Write(RomImage::For(Emerald));
+        Open(path);
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        const QString copy = QString::fromStdString(dir->File("copy.gba"));
+        dialogs->SaveFiles.push_back(copy);
+        form->SaveAs1->trigger();
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Saved));
+        QCOMPARE(form->windowTitle(), QString::fromUtf8("copy.gba[*] \u2014 Emerald \u2014 Zarnith"));
+        QVERIFY(!form->isWindowModified());
+        QCOMPARE(testing::ReadAll(copy.toStdString())[TableAt(0)], 7);
+        QCOMPARE(testing::ReadAll(path.toStdString()), RomImage::For(Emerald).Data);
+        QCOMPARE(RecentFiles().Paths(), (QStringList { copy, path }));
+    }
+
+    void aReadOnlyFileIsForViewingAndSavingElsewhere()
+    {
+        RomImage image = RomImage::For(Emerald, { 0, 2 });
+        QString path = Write(image);
+        if (!testing::MakeUnwritable(path.toStdString()))
+            QSKIP("cannot make a file unwritable here");
+        Open(path);
+        QVERIFY(dialogs->Messages.empty());
+        QCOMPARE(form->windowTitle(), QString::fromUtf8("rom.gba[*] \u2014 Emerald \u2014 read-only \u2014 Zarnith"));
+        QCOMPARE(Items(form->ListBox1), (QStringList { "??? (0)", "Move2" }));
+        QVERIFY(!form->Save1->isEnabled());
+        QVERIFY(form->SaveAs1->isEnabled());
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        form->Save1Click();
+        // Saving before closing asks where to; cancelling keeps the file and its edits open.
+        dialogs->Answers.push_back(IdYes);
+        dialogs->SaveFiles.push_back(QString());
+        form->Close1->trigger();
+        QVERIFY(form->Doc().IsOpen());
+        QCOMPARE(dialogs->SaveDialogs, 1);
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
+        dialogs->Answers.push_back(IdNo);
+    }
+
+    void recentFilesNewestFirstAtMostEight()
+    {
+        QStringList paths;
+        for (int i = 0; i < 9; ++i) {
+            paths.prepend(Write(RomImage::For(Emerald), qPrintable(QString("r%1.gba").arg(i))));
+            dialogs->Answers.push_back(IdYes);
+            Open(paths.front());
+        }
+        paths.removeLast();
+        QCOMPARE(RecentFiles().Paths(), paths);
+        QList<QAction*> items = form->OpenRecent1->actions();
+        QCOMPARE(items.size(), 8 + 2); // and the separator and Clear List
+        QCOMPARE(items[1]->text(), "&2 " + QDir::toNativeSeparators(paths[1]));
+
+        // A file that is gone is dropped with a message; one still there opens and comes first.
+        QFile::remove(paths[1]);
+        items[1]->trigger();
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::RecentMissing).arg(QDir::toNativeSeparators(paths[1])));
+        dialogs->Answers.push_back(IdYes);
+        form->OpenRecent1->actions()[6]->trigger();
+        QCOMPARE(RecentFiles().Paths().size(), 7);
+        QCOMPARE(RecentFiles().Paths().front(), paths[7]);
+        QCOMPARE(QString::fromStdString(form->Doc().Path()), paths[7]);
+        form->ClearRecent1->trigger();
+        QVERIFY(!form->OpenRecent1->menuAction()->isEnabled());
+    }
+
     void escapedFailureIsShownAndTheProgramGoesOn()
     {
         struct Thrower : QObject
@@ -712,6 +778,9 @@ private slots:
 int main(int argc, char** argv)
 {
     Application app(argc, argv);
+    // The recent files go to a settings file of the tests' own, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName("ZarnithTest");
     WindowTest test;
     return QTest::qExec(&test, argc, argv);
 }
