@@ -3,6 +3,8 @@
 #include "rom/RomAccess.h"
 #include "text/CharacterTable.h"
 
+#include <algorithm>
+
 namespace zarnith {
 
 bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
@@ -22,14 +24,19 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
     std::size_t length = 0;
     std::size_t k = 0;
     bool inName = false;
+    // No more than the list's own length is read, whatever the bytes hold: past it, as at the end
+    // of the file, every read ends one more name.
+    std::size_t left = names.size() * NameSlotWidth;
     while (k < names.size()) {
         std::span<const std::uint8_t> bytes = file.Buffered();
+        bytes = bytes.first(std::min(bytes.size(), left));
         std::uint8_t single = 0xFF;
         if (bytes.empty()) {
-            // Refill, or the end of the file, where every read ends one more name.
-            int read = file.ReadByte();
+            // Refill, or the end of the list or of the file.
+            const int read = left > 0 ? file.ReadByte() : EndOfFile;
             single = static_cast<std::uint8_t>(read == EndOfFile ? 0xFF : read);
             bytes = { &single, 1 };
+            left -= read == EndOfFile ? 0 : 1;
         }
         std::size_t used = 0;
         while (used < bytes.size() && k < names.size()) {
@@ -53,8 +60,10 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
                 inName = true;
             }
         }
-        if (bytes.data() != &single)
+        if (bytes.data() != &single) {
             file.Skip(used);
+            left -= used;
+        }
     }
     return true;
 }
