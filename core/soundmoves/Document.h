@@ -63,7 +63,7 @@ public:
     bool Undo();
     bool Redo();
 
-    // Writes the table; on success the file holds the current step.
+    // Writes the table; on success the file holds the current step, after a failed write none.
     SaveStatus Save(const SaveQuestions& ask);
 
 private:

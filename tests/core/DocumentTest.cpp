@@ -73,6 +73,12 @@ TEST_F(OpenDocument, AFailedSaveKeepsTheEditsModified)
     document.File().FailNthWrite(1);
     EXPECT_EQ(document.Save({}), SaveStatus::WriteFailed);
     EXPECT_TRUE(document.IsModified());
+    // The bytes reached the file, but not its disk: no step is taken for what the file holds.
+    document.File().FailNthSync(1);
+    EXPECT_EQ(document.Save({}), SaveStatus::WriteFailed);
+    ASSERT_TRUE(document.Undo());
+    EXPECT_TRUE(document.IsModified());
+    ASSERT_TRUE(document.Redo());
     EXPECT_EQ(document.Save({}), SaveStatus::Saved);
     EXPECT_FALSE(document.IsModified());
 }
