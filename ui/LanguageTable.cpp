@@ -158,6 +158,18 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::MoveTooltip, "Move %1", "Attaque %1");
     set(Row::TableAt, "table at 0x%1", "table à 0x%1");
     set(Row::NamesAt, "names at 0x%1", "noms à 0x%1");
+    set(Row::GrowQuestion,
+        "The table no longer fits in its place, but the bytes after it are free (0xFF). It will grow where it "
+        "stands, taking the bytes from 0x%1 to 0x%2; the game's pointer does not change. Continue?",
+        "La table ne tient plus à sa place, mais les octets qui la suivent sont libres (0xFF). Elle s'agrandira "
+        "sur place, en prenant les octets de 0x%1 à 0x%2; le pointeur du jeu ne change pas. Continuer?");
+    set(Row::Grown, "The file was successfully saved! The sound-move table grew where it stands, up to 0x%1.",
+        "La rom a bien été sauvegardée! La table des attaques sonores s'est agrandie sur place, jusqu'à 0x%1.");
+    set(Row::ReasonChangedWhileAsked,
+        "another program changed the file while the question was open. Save again to decide on what it holds "
+        "now. Your edits are still open.",
+        "un autre programme a modifié la rom pendant que la question était ouverte. Sauvegardez de nouveau pour "
+        "décider d'après ce qu'elle contient maintenant. Vos modifications sont toujours ouvertes.");
 }
 
 } // namespace zarnith

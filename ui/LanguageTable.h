@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 56;
+inline constexpr int LanguageRowCount = 59;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -72,6 +72,9 @@ inline constexpr int TableAt = 52;
 inline constexpr int NamesAt = 53;
 inline constexpr int ReasonChangeKept = 54;
 inline constexpr int ReasonNotMoves = 55;
+inline constexpr int GrowQuestion = 56;
+inline constexpr int Grown = 57;
+inline constexpr int ReasonChangedWhileAsked = 58;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

@@ -399,6 +399,10 @@ bool TForm1::SaveDocument()
             return Message(Text(Row::MoveQuestion).arg(Hex(to), Hex(pointerAt)), Row::Warning, MbYesNo | MbDefButton2)
                 == IdYes;
         },
+        [this](std::uint32_t start, std::uint32_t end) {
+            return Message(Text(Row::GrowQuestion).arg(Hex(start), Hex(end - 1)), Row::Warning, MbYesNo | MbDefButton2)
+                == IdYes;
+        },
     };
     const SaveStatus status = m_document.Save(ask);
     auto refused = [this](int reason) { Message(Text(Row::NotSaved).arg(Text(reason)), Row::Attention, MbOk); };
@@ -409,6 +413,11 @@ bool TForm1::SaveDocument()
     case SaveStatus::Moved:
         Message(Text(Row::Moved).arg(Hex(m_document.Place().Offset)), Row::Attention, MbOk);
         break;
+    case SaveStatus::Grown: {
+        const TablePlace& place = m_document.Place();
+        Message(Text(Row::Grown).arg(Hex(place.Offset + 2 * place.Count + 1)), Row::Attention, MbOk);
+        break;
+    }
     case SaveStatus::NotVerified:
         refused(Row::ReasonNotVerified);
         break;
@@ -423,6 +432,9 @@ bool TForm1::SaveDocument()
         break;
     case SaveStatus::ChangeKept:
         refused(Row::ReasonChangeKept);
+        break;
+    case SaveStatus::ChangedWhileAsked:
+        refused(Row::ReasonChangedWhileAsked);
         break;
     case SaveStatus::NotMoves:
         refused(Row::ReasonNotMoves);
