@@ -248,19 +248,19 @@ SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTabl
     const auto size = static_cast<std::uint32_t>(bytes.size());
     const int onFile = EntriesIn(now);
     const int capacity = static_cast<int>(now.size() / 2) - 1;
-    const bool grows = count > capacity || !LeftoversOnly(now, onFile + 1, count);
-    const bool grown = grows && place.Offset != game.SoundMovesOffset && count > capacity;
+    const bool fits = count <= capacity && LeftoversOnly(now, onFile + 1, count);
+    // The game's own place is read up to ten entries only: a table there never grows past them.
+    const bool mayGrow = !fits && count > capacity && place.Offset != game.SoundMovesOffset;
     std::optional<std::uint32_t> to; // where a moved table goes
     std::uint64_t freeStart = 0; // the free space taken, margins included
     std::uint64_t freeEnd = 0;
-    if (grows) {
+    if (!fits) {
         if (std::any_of(table.Entries.begin(), table.Entries.end(), [](auto& e) { return !IsValidMove(e.Id()); }))
             return SaveStatus::NotMoves;
         asked = true;
-        // The game's own place is read up to ten entries only, so a table there never grows.
         freeEnd = std::uint64_t { place.Offset } + size + FreeSpaceMargin;
         const auto limit = std::min<std::uint64_t>(static_cast<std::uint64_t>(file.Size()), MaxRomSize);
-        if (grown && heldEnd >= HeaderSize && freeEnd <= limit && LeftoversOnly(now, onFile + 1, capacity)
+        if (mayGrow && heldEnd >= HeaderSize && freeEnd <= limit && LeftoversOnly(now, onFile + 1, capacity)
             && IsFree(file, heldEnd, freeEnd)) {
             freeStart = heldEnd;
             if (!ask.ConfirmGrow || !ask.ConfirmGrow(place.Offset, place.Offset + size))
@@ -294,7 +294,7 @@ SaveStatus SaveSoundMoves(RomAccess& rom, TablePlace& place, const SoundMoveTabl
             && std::equal(bytes.begin(), bytes.end(), place.Held.begin()) && IsEndPair(place.Held, count);
         if (!written || !holds)
             return SaveStatus::WriteFailed;
-        return grows ? SaveStatus::Grown : SaveStatus::Saved;
+        return fits ? SaveStatus::Saved : SaveStatus::Grown;
     }
 
     if (!WriteBytes(file, *to, bytes) || ReadBytes(file, *to, size) != bytes)
