@@ -21,8 +21,13 @@ using Bytes = std::vector<std::uint8_t>;
 //       bit 1: it points one slot past the game's own list (a list not at its own place, whose
 //       length is counted)
 //   [8] bytes of 0xFF after the moved area, in sixteens
-//   [9] bit 0: confirm a move; bit 1: overwrite a change; bit 2: reopen after the save
-//   [10] number of edits (mod 16), then three bytes per edit: operation, entry, move
+//   [9] bit 0: confirm a move or growth; bit 1: overwrite a change; bit 2: reopen after the
+//       saves; bit 3: another program's change before the first save rather than the second
+//   [10..11] another program's change between saves (ChangeKind, value); [12..13] its change
+//       while the first save's first question is open
+//   [14] the first save's failing write: bit 7 set, the sync of write n fails (n = low 2 bits);
+//       clear, write n (low 2 bits) stops after bits 2..6 of its bytes
+//   [15] number of edits (mod 16), then three bytes per edit: operation, entry, move
 //   then a little-endian 16-bit length and that many bytes placed at the names list (move 0's
 //   slot), then up to 32 bytes placed at the game's own table, then the rest (up to 1024
 //   bytes) at the moved area between the names and the table.
@@ -30,6 +35,21 @@ struct FuzzCase
 {
     static constexpr std::uint8_t RawGame = static_cast<std::uint8_t>(SupportedGames.size());
     enum TableWord : std::uint8_t { Own, Moved, Arbitrary, NearOwn, TableWordKinds };
+    // Another program's change: a pair of the table's place, the game's word, bytes after the
+    // place, bytes near what a question names, or the file cut inside the place.
+    enum ChangeKind : std::uint8_t {
+        NoChange,
+        ChangePair,
+        ChangeWord,
+        ChangeAfter,
+        ChangeNamed,
+        ChangeCut,
+        ChangeKinds
+    };
+    struct Change
+    {
+        std::uint8_t Kind = NoChange, Value = 0;
+    };
     struct Edit
     {
         std::uint8_t Operation, Entry, Move;
@@ -43,6 +63,8 @@ struct FuzzCase
     std::uint8_t NamesMoved = 0;
     std::uint8_t FreeSixteens = 0;
     std::uint8_t Flags = 0;
+    Change Between, During;
+    std::uint8_t Failure = 0;
     std::vector<Edit> Edits;
     Bytes Names;
     Bytes Table;
@@ -67,6 +89,11 @@ inline FuzzCase Decode(const std::uint8_t* data, std::size_t size)
     c.NamesMoved = next() & 3;
     c.FreeSixteens = next();
     c.Flags = next();
+    for (FuzzCase::Change* change : { &c.Between, &c.During }) {
+        change->Kind = static_cast<std::uint8_t>(next() % FuzzCase::ChangeKinds);
+        change->Value = next();
+    }
+    c.Failure = next();
     for (int n = next() % 16; n > 0; --n)
         c.Edits.push_back({ next(), next(), next() });
     std::size_t length = next();
@@ -98,6 +125,7 @@ inline Bytes Encode(const FuzzCase& c)
     out.push_back(c.NamesMoved);
     out.push_back(c.FreeSixteens);
     out.push_back(c.Flags);
+    out.insert(out.end(), { c.Between.Kind, c.Between.Value, c.During.Kind, c.During.Value, c.Failure });
     out.push_back(static_cast<std::uint8_t>(c.Edits.size()));
     for (const FuzzCase::Edit& e : c.Edits)
         out.insert(out.end(), { e.Operation, e.Entry, e.Move });

@@ -1,8 +1,10 @@
 // Drives the whole road on arbitrary images: identify, read the names, locate and load the
-// table with repair answers from the input, edit (all five edits), save (in place, with a new
-// length, or moved to free space) and reopen. A model of the file, kept apart from the code
-// under test, says what may change: accepted repairs, the saved table and its end pair, and the
-// game's table word after a move; nothing else.
+// table with repair answers from the input, edit (all five edits), save twice (in place, grown,
+// or moved to free space) and reopen. Another program changes the file between the saves and
+// while the first save's question is open, and one write of the first save may fail or stop
+// short. A model of the file, kept apart from the code under test, replays each save on its own
+// image and says what may change: accepted repairs, the saved table and its end pair, the game's
+// table word after a move, and what a failing write left; nothing else.
 #include "FuzzInput.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -79,6 +82,16 @@ struct Image
         return word;
     }
 
+    // Whether offset is inside the file and among the bytes the model keeps.
+    ZARNITH_UNINSTRUMENTED bool Holds(std::size_t offset) const
+    {
+        for (const Chunk& chunk : Chunks) {
+            if (offset < Size && offset >= chunk.Offset && offset - chunk.Offset < chunk.Data.size())
+                return true;
+        }
+        return false;
+    }
+
     void Set(std::size_t offset, std::uint8_t value)
     {
         Check(offset < Size, "a write inside the file");
@@ -130,6 +143,12 @@ struct Image
         ::close(fd);
     }
 };
+
+Bytes WordBytes(std::uint32_t value)
+{
+    return { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24) };
+}
 
 std::uint32_t MovedArea(const GameInfo& game)
 {
@@ -204,13 +223,9 @@ ZARNITH_UNINSTRUMENTED Image Build(const FuzzCase& c, const GameInfo* game)
     default:
         break;
     }
-    auto wordBytes = [](std::uint32_t value) {
-        return Bytes { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24) };
-    };
-    image.Chunks.push_back({ game->TableWordAt, wordBytes(word) });
+    image.Chunks.push_back({ game->TableWordAt, WordBytes(word) });
     if (game->NamesWordAt != game->TableWordAt)
-        image.Chunks.push_back({ game->NamesWordAt, wordBytes(NamesWord(c, *game)) });
+        image.Chunks.push_back({ game->NamesWordAt, WordBytes(NamesWord(c, *game)) });
 
     // One body from the names list to just past the game's own table: names, the moved area,
     // free space and the own table.
@@ -319,6 +334,251 @@ Bytes EntryBytes(const SoundMoveTable& table)
     return bytes;
 }
 
+ZARNITH_UNINSTRUMENTED Bytes Read(const Image& image, std::size_t offset, std::size_t size)
+{
+    Bytes bytes;
+    for (int byte; bytes.size() < size && (byte = image.At(offset + bytes.size())) != EndOfFile;)
+        bytes.push_back(static_cast<std::uint8_t>(byte));
+    return bytes;
+}
+
+ZARNITH_UNINSTRUMENTED bool EndPairAt(const Bytes& bytes, int pair)
+{
+    const auto at = static_cast<std::size_t>(2 * pair);
+    return at + 1 < bytes.size() && bytes[at] == 0xFF && bytes[at + 1] == 0xFF;
+}
+
+// Whether pairs first to last (those that bytes hold) are moves or end pairs.
+ZARNITH_UNINSTRUMENTED bool Leftovers(const Bytes& bytes, int first, int last, int moveCount)
+{
+    for (int pair = first; pair <= last && static_cast<std::size_t>(2 * pair + 1) < bytes.size(); ++pair) {
+        if (!EndPairAt(bytes, pair)
+            && !IsValidMove(static_cast<std::uint16_t>(bytes[2 * pair] | bytes[2 * pair + 1] << 8), moveCount))
+            return false;
+    }
+    return true;
+}
+
+ZARNITH_UNINSTRUMENTED bool AllFree(const Image& image, std::size_t from, std::size_t to)
+{
+    for (std::size_t at = from; at < to; ++at) {
+        if (image.At(at) != 0xFF)
+            return false;
+    }
+    return true;
+}
+
+// What the code under test holds of the table's place: where, the bytes, the game's word.
+struct ModelPlace
+{
+    std::size_t Offset = 0;
+    Bytes Held;
+    std::optional<std::uint32_t> Pointer;
+
+    void ReadBack(const Image& image, std::size_t size)
+    {
+        Held = Read(image, Offset, size);
+        if (Held.size() < size)
+            Held.clear();
+    }
+};
+
+// The disk: every write goes through and is made durable, but for the one the case makes fail.
+struct ModelDisk
+{
+    int FailWrite = 0, FailSync = 0, Writes = 0, Syncs = 0;
+    std::size_t Keeps = 0;
+    std::uint64_t Written = 0;
+
+    bool Write(Image& image, std::size_t offset, const Bytes& bytes)
+    {
+        // Nothing to write flushes nothing, but is still made durable.
+        if (!bytes.empty() && ++Writes == FailWrite) {
+            const std::size_t part = std::min(Keeps, bytes.size());
+            image.SetBytes(offset, Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(part)));
+            Written += part;
+            return false;
+        }
+        image.SetBytes(offset, bytes);
+        Written += bytes.size();
+        return ++Syncs != FailSync;
+    }
+};
+
+// A question Save put: 0 overwrite, 1 move (to, word), 2 grow (start, end).
+struct Question
+{
+    int Kind;
+    std::uint32_t A, B;
+    friend bool operator==(const Question&, const Question&) = default;
+};
+using Asker = std::function<bool(Question, bool answer)>;
+
+// Another program's change, planned from the place the code holds and the question open.
+struct Change
+{
+    std::size_t Offset = 0;
+    Bytes Data;
+    std::optional<std::size_t> CutTo;
+};
+
+ZARNITH_UNINSTRUMENTED Change PlanChange(
+    FuzzCase::Change c, const ModelPlace& place, const GameInfo& game, const Question* question)
+{
+    Change change;
+    const std::size_t end = place.Offset + place.Held.size();
+    const std::uint8_t v = c.Value;
+    switch (c.Kind) {
+    case FuzzCase::ChangePair:
+        change.Offset = place.Offset + 2 * (v % (place.Held.size() / 2 + 1));
+        change.Data = { v, static_cast<std::uint8_t>(v % 3 == 0 ? 0xFF : v % 3 - 1) };
+        break;
+    case FuzzCase::ChangeWord:
+        change.Offset = game.TableWordAt;
+        change.Data = WordBytes(RomBase + static_cast<std::uint32_t>((v & 1) != 0 ? game.SoundMovesOffset : end));
+        break;
+    case FuzzCase::ChangeAfter:
+        change.Offset = end + v % 40;
+        change.Data = Bytes(4, 0x00);
+        break;
+    case FuzzCase::ChangeNamed: {
+        const std::size_t named = question == nullptr || question->Kind == 0 ? end
+            : question->Kind == 1                                            ? question->A
+                                                                             : question->B;
+        change.Offset = named + v % 32 - 16;
+        change.Data = Bytes(2, 0x00);
+        break;
+    }
+    case FuzzCase::ChangeCut:
+        change.CutTo = place.Offset + v % (place.Held.size() + 4);
+        break;
+    default:
+        break;
+    }
+    return change;
+}
+
+// Makes a change on the model and, given a path, on the file; one that would reach bytes the
+// model does not keep is not made.
+ZARNITH_UNINSTRUMENTED void ApplyChange(Image& image, const Change& change, const std::string* path)
+{
+    if (change.CutTo) {
+        if (*change.CutTo >= image.Size)
+            return;
+        image.Size = *change.CutTo;
+        Check(path == nullptr || ::truncate(path->c_str(), static_cast<off_t>(image.Size)) == 0, "cut the file");
+        return;
+    }
+    for (std::size_t i = 0; i < change.Data.size(); ++i) {
+        if (!image.Holds(change.Offset + i))
+            return;
+    }
+    image.SetBytes(change.Offset, change.Data);
+    if (path != nullptr) {
+        const int fd = ::open(path->c_str(), O_WRONLY | O_CLOEXEC);
+        Check(fd >= 0
+                && ::pwrite(fd, change.Data.data(), change.Data.size(), static_cast<off_t>(change.Offset))
+                    == static_cast<ssize_t>(change.Data.size()),
+            "change the file");
+        ::close(fd);
+    }
+}
+
+// The save as the model sees it: the file's size, word and bytes looked at before the first
+// question and again after the last; the table written in place while its pairs past the end
+// pair are leftovers of a shorter table, grown into the 0xFF after it away from the game's own
+// place, or moved; and whatever a failed write left read back.
+ZARNITH_UNINSTRUMENTED SaveStatus ModelSave(Image& image, ModelPlace& place, const GameInfo& game,
+    const SoundMoveTable& table, int moveCount, bool overwrite, bool confirm, ModelDisk& disk, const Asker& ask)
+{
+    if (place.Held.empty())
+        return SaveStatus::NotVerified;
+    const std::size_t heldEnd = place.Offset + place.Held.size();
+    auto refusal = [&]() -> std::optional<SaveStatus> {
+        if (image.Size < std::max<std::size_t>(heldEnd, game.TableWordAt + 4))
+            return SaveStatus::Shorter;
+        if (image.Word(game.TableWordAt) != place.Pointer)
+            return SaveStatus::PointerChanged;
+        return std::nullopt;
+    };
+    if (const auto refused = refusal())
+        return *refused;
+    const Bytes now = Read(image, place.Offset, place.Held.size());
+    bool asked = now != place.Held;
+    if (asked && !ask({ 0, 0, 0 }, overwrite))
+        return SaveStatus::ChangeKept;
+
+    const int count = table.Count();
+    Bytes bytes = EntryBytes(table);
+    bytes.insert(bytes.end(), { 0xFF, 0xFF });
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    int onFile = 0;
+    while (static_cast<std::size_t>(2 * onFile + 1) < now.size() && !EndPairAt(now, onFile))
+        ++onFile;
+    const int capacity = static_cast<int>(now.size() / 2) - 1;
+    const bool grows = count > capacity || !Leftovers(now, onFile + 1, count, moveCount);
+    std::optional<std::size_t> to;
+    std::size_t freeStart = 0, freeEnd = 0;
+    if (grows) {
+        for (const SoundMoveEntry& entry : table.Entries) {
+            if (!IsValidMove(entry.Id(), moveCount))
+                return SaveStatus::NotMoves;
+        }
+        asked = true;
+        freeEnd = place.Offset + size + FreeSpaceMargin;
+        if (place.Offset != game.SoundMovesOffset && count > capacity && heldEnd >= 0xC0
+            && freeEnd <= std::min<std::size_t>(image.Size, MaxRomSize)
+            && Leftovers(now, onFile + 1, capacity, moveCount) && AllFree(image, heldEnd, freeEnd)) {
+            freeStart = heldEnd;
+            if (!ask({ 2, static_cast<std::uint32_t>(place.Offset), static_cast<std::uint32_t>(place.Offset + size) },
+                    confirm))
+                return SaveStatus::MoveDeclined;
+        } else {
+            to = ModelFreeSpace(image, size, place.Offset, heldEnd);
+            if (!to)
+                return SaveStatus::NoFreeSpace;
+            if (!ask({ 1, static_cast<std::uint32_t>(*to), game.TableWordAt }, confirm))
+                return SaveStatus::MoveDeclined;
+            freeStart = *to - FreeSpaceMargin;
+            freeEnd = *to + size + FreeSpaceMargin;
+        }
+    }
+    if (asked) {
+        if (const auto refused = refusal())
+            return *refused;
+        if (Read(image, place.Offset, now.size()) != now || (freeEnd > 0 && !AllFree(image, freeStart, freeEnd)))
+            return SaveStatus::ChangedWhileAsked;
+    }
+
+    if (!to) {
+        if (EndPairAt(now, count))
+            bytes.resize(bytes.size() - 2);
+        const bool written = disk.Write(image, place.Offset, bytes);
+        place.ReadBack(image, std::max<std::size_t>(now.size(), size));
+        if (!written)
+            return SaveStatus::WriteFailed;
+        return grows ? SaveStatus::Grown : SaveStatus::Saved;
+    }
+    if (!disk.Write(image, *to, bytes))
+        return SaveStatus::MoveFailed;
+    const std::uint32_t pointer = RomBase + static_cast<std::uint32_t>(*to);
+    const bool pointed = disk.Write(image, game.TableWordAt, WordBytes(pointer));
+    const std::optional<std::uint32_t> word = image.Word(game.TableWordAt);
+    if (word == pointer) {
+        place.Offset = *to;
+        place.Pointer = pointer;
+        place.ReadBack(image, size);
+        return pointed ? SaveStatus::Moved : SaveStatus::WriteFailed;
+    }
+    if (word != place.Pointer
+        && (!disk.Write(image, game.TableWordAt, WordBytes(*place.Pointer))
+            || image.Word(game.TableWordAt) != place.Pointer)) {
+        place.Held.clear();
+        return SaveStatus::WriteFailed;
+    }
+    return SaveStatus::MoveFailed;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -415,70 +675,81 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     image.Verify(path);
 
-    // The save, and what the model says it may write.
-    std::optional<std::uint32_t> offered;
+    // Two saves of the edited table, each replayed by the model on its image: the first with
+    // another program's change while its first question is open and a write made to fail, and
+    // another program's change before the second (or before the first).
+    ModelPlace modelPlace;
+    if (model.Status == TableStatus::Verified)
+        modelPlace = { model.Offset, Read(image, model.Offset, 2 * (static_cast<std::size_t>(model.Capacity) + 1)),
+            image.Word(game->TableWordAt) };
+    Check(place.Held == modelPlace.Held, "the bytes the place holds");
     const bool confirm = (c.Flags & 1) != 0;
-    const SaveStatus saved = SaveSoundMoves(rom, place, table, moveCount,
-        { [] {
-             Check(false, "no other program changed the file");
-             return false;
-         },
-            [&](std::uint32_t to, std::uint32_t at) {
-                Check(at == game->TableWordAt, "the move names the game's word");
-                offered = to;
-                return confirm;
-            } });
-    Bytes bytes = EntryBytes(table);
-    if (model.Status != TableStatus::Verified) {
-        Check(saved == SaveStatus::NotVerified, "nothing is written to a table that is not verified");
-    } else if (table.Count() == static_cast<int>(model.Entries.size())) {
-        Check(saved == SaveStatus::Saved, "a table of the same length is saved in place");
-        image.SetBytes(model.Offset, bytes);
-    } else if (table.Count() <= model.Capacity) {
-        Check(saved == SaveStatus::Saved, "a table that fits is saved in place");
-        bytes.insert(bytes.end(), { 0xFF, 0xFF });
-        image.SetBytes(model.Offset, bytes);
-    } else if (std::any_of(table.Entries.begin(), table.Entries.end(),
-                   [&](const SoundMoveEntry& entry) { return !IsValidMove(entry.Id(), moveCount); })) {
-        Check(saved == SaveStatus::NotMoves, "only moves leave the game's own place");
-    } else {
-        bytes.insert(bytes.end(), { 0xFF, 0xFF });
-        const std::size_t held = 2 * (static_cast<std::size_t>(model.Capacity) + 1);
-        const std::optional<std::size_t> to = ModelFreeSpace(image, bytes.size(), model.Offset, model.Offset + held);
-        Check(offered == to, "the free space offered");
-        if (!to) {
-            Check(saved == SaveStatus::NoFreeSpace, "no free space");
-        } else if (!confirm) {
-            Check(saved == SaveStatus::MoveDeclined, "a declined move");
-        } else {
-            Check(saved == SaveStatus::Moved, "a confirmed move");
-            image.SetBytes(*to, bytes);
-            const std::uint32_t pointer = RomBase + static_cast<std::uint32_t>(*to);
-            image.SetBytes(game->TableWordAt,
-                { static_cast<std::uint8_t>(pointer), static_cast<std::uint8_t>(pointer >> 8),
-                    static_cast<std::uint8_t>(pointer >> 16), static_cast<std::uint8_t>(pointer >> 24) });
-            written += 4;
+    const bool overwrite = (c.Flags & 2) != 0;
+    for (int round = 0; round < 2; ++round) {
+        const bool first = round == 0;
+        if (first == ((c.Flags & 8) != 0))
+            ApplyChange(image, PlanChange(c.Between, modelPlace, *game, nullptr), &path);
+        ModelDisk disk;
+        if (first && (c.Failure & 0x80) != 0)
+            disk.FailSync = c.Failure & 3;
+        else if (first)
+            disk = ModelDisk { c.Failure & 3, 0, 0, 0, static_cast<std::size_t>(c.Failure >> 2 & 31), 0 };
+        rom.File().FailNthWrite(disk.FailWrite, disk.Keeps);
+        rom.File().FailNthSync(disk.FailSync);
+
+        // The code under test meets the change on the file, the model on its image, each at its
+        // first question.
+        const ModelPlace before = modelPlace;
+        std::vector<Question> asked, modelAsked;
+        auto asker = [&](std::vector<Question>& list, Image* target) -> Asker {
+            return [&, target](Question q, bool answer) {
+                if (list.empty() && first) {
+                    Image shadow = image;
+                    ApplyChange(target != nullptr ? *target : shadow, PlanChange(c.During, before, *game, &q),
+                        target != nullptr ? nullptr : &path);
+                }
+                list.push_back(q);
+                return answer;
+            };
+        };
+        const Asker real = asker(asked, nullptr);
+        const SaveStatus saved = SaveSoundMoves(rom, place, table, moveCount,
+            { [&] {
+                 return real({ 0, 0, 0 }, overwrite);
+             },
+                [&](std::uint32_t to, std::uint32_t at) {
+                    return real({ 1, to, at }, confirm);
+                },
+                [&](std::uint32_t start, std::uint32_t end) {
+                    return real({ 2, start, end }, confirm);
+                } });
+        const SaveStatus expected = ModelSave(
+            image, modelPlace, *game, table, moveCount, overwrite, confirm, disk, asker(modelAsked, &image));
+        Check(saved == expected, "the save's outcome");
+        Check(asked == modelAsked, "the questions put");
+        Check(place.Held == modelPlace.Held && (place.Held.empty() || place.Offset == modelPlace.Offset),
+            "the place the save leaves");
+        written += disk.Written;
+        Check(rom.File().BytesWritten() == written, "bytes written");
+        image.Verify(path);
+
+        // Reopened, the game's word leads to the table as saved.
+        if ((c.Flags & 4) != 0 && SaveSucceeded(saved)) {
+            RomAccess again;
+            MoveNameList reread;
+            Check(again.OpenRom(path) == OpenError::None && again.IdentifyGame() == game, "reopen");
+            ReadMoveNames(again, reread);
+            SoundMoveTable back;
+            TablePlace where;
+            LoadResult reloaded = LoadSoundMoves(again, reread, back, where, [](int, std::uint16_t) { return false; });
+            // Bytes only: a table saved over the names (a word may point anywhere) changes names too.
+            Check(reloaded.Status == TableStatus::Verified && EntryBytes(back) == EntryBytes(table),
+                "the saved table is read back");
+            again.CloseRom();
+            image.Verify(path);
         }
     }
-    if (SaveSucceeded(saved))
-        written += bytes.size();
-    Check(rom.File().BytesWritten() == written, "bytes written");
     rom.CloseRom();
     image.Verify(path);
-
-    // Reopened, the game's word leads to the table as saved.
-    if ((c.Flags & 4) != 0 && SaveSucceeded(saved)) {
-        RomAccess again;
-        Check(again.OpenRom(path) == OpenError::None && again.IdentifyGame() == game, "reopen");
-        ReadMoveNames(again, names);
-        SoundMoveTable reread;
-        TablePlace where;
-        LoadResult reloaded = LoadSoundMoves(again, names, reread, where, [](int, std::uint16_t) { return false; });
-        // Bytes only: a table saved over the names (a word may point anywhere) changes names too.
-        Check(reloaded.Status == TableStatus::Verified && EntryBytes(reread) == EntryBytes(table),
-            "the saved table is read back");
-        again.CloseRom();
-        image.Verify(path);
-    }
     return 0;
 }

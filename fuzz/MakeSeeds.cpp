@@ -46,6 +46,12 @@ int main(int argc, char** argv)
             c.Edits = { { 0, 1, 44 }, { 1, 0, 200 }, { 2, 9, 0 }, { 3, 0, 7 }, { 4, 2, 0 } };
             c.FreeSixteens = 64;
             c.Flags = static_cast<std::uint8_t>(t == 0 ? 7 : 4);
+            // Another program between and during the saves, and a write that stops short.
+            c.Between
+                = { static_cast<std::uint8_t>(t == 1 ? fuzz::FuzzCase::ChangePair : fuzz::FuzzCase::NoChange), 3 };
+            c.During
+                = { static_cast<std::uint8_t>(t == 0 ? fuzz::FuzzCase::ChangeNamed : fuzz::FuzzCase::NoChange), 16 };
+            c.Failure = static_cast<std::uint8_t>(t == 2 ? 1 | 5 << 2 : 0);
             auto first = image.Data.begin();
             c.Names.assign(first + list, first + list + NameSlotWidth * (MoveCount + 1));
             c.Table.assign(first + game.SoundMovesOffset, first + game.SoundMovesOffset + 22);

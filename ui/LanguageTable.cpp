@@ -183,6 +183,18 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::ReopenFailed, "The file was saved as %1, but it could not be opened again. The original file stays open.",
         "La rom a été sauvegardée sous %1, mais elle n'a pas pu être rouverte. Le fichier d'origine reste ouvert.");
     set(Row::MoveListLength, "%1 moves", "%1 attaques");
+    set(Row::GrowQuestion,
+        "The table no longer fits in its place, but the bytes after it are free (0xFF). It will grow where it "
+        "stands, taking the bytes from 0x%1 to 0x%2; the game's pointer does not change. Continue?",
+        "La table ne tient plus à sa place, mais les octets qui la suivent sont libres (0xFF). Elle s'agrandira "
+        "sur place, en prenant les octets de 0x%1 à 0x%2; le pointeur du jeu ne change pas. Continuer?");
+    set(Row::Grown, "The file was successfully saved! The sound-move table grew where it stands, up to 0x%1.",
+        "La rom a bien été sauvegardée! La table des attaques sonores s'est agrandie sur place, jusqu'à 0x%1.");
+    set(Row::ReasonChangedWhileAsked,
+        "another program changed the file while the question was open. Save again to decide on what it holds "
+        "now. Your edits are still open.",
+        "un autre programme a modifié la rom pendant que la question était ouverte. Sauvegardez de nouveau pour "
+        "décider d'après ce qu'elle contient maintenant. Vos modifications sont toujours ouvertes.");
 }
 
 } // namespace zarnith

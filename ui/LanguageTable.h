@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 68;
+inline constexpr int LanguageRowCount = 71;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -84,6 +84,9 @@ inline constexpr int ReasonCopyWriteFailed = 64;
 inline constexpr int ReasonReplaceFailed = 65;
 inline constexpr int ReopenFailed = 66;
 inline constexpr int MoveListLength = 67;
+inline constexpr int GrowQuestion = 68;
+inline constexpr int Grown = 69;
+inline constexpr int ReasonChangedWhileAsked = 70;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

@@ -435,6 +435,10 @@ SaveQuestions TForm1::Questions()
             return Message(Text(Row::MoveQuestion).arg(Hex(to), Hex(pointerAt)), Row::Warning, MbYesNo | MbDefButton2)
                 == IdYes;
         },
+        [this](std::uint32_t start, std::uint32_t end) {
+            return Message(Text(Row::GrowQuestion).arg(Hex(start), Hex(end - 1)), Row::Warning, MbYesNo | MbDefButton2)
+                == IdYes;
+        },
     };
 }
 
@@ -450,6 +454,11 @@ void TForm1::ReportSave(SaveStatus status, const std::function<QString(const QSt
     case SaveStatus::Moved:
         Message(Text(Row::Moved).arg(Hex(m_document.Place().Offset)), Row::Attention, MbOk);
         break;
+    case SaveStatus::Grown: {
+        const TablePlace& place = m_document.Place();
+        Message(Text(Row::Grown).arg(Hex(place.Offset + 2 * place.Count + 1)), Row::Attention, MbOk);
+        break;
+    }
     case SaveStatus::NotVerified:
         refused(Row::ReasonNotVerified);
         break;
@@ -464,6 +473,9 @@ void TForm1::ReportSave(SaveStatus status, const std::function<QString(const QSt
         break;
     case SaveStatus::ChangeKept:
         refused(Row::ReasonChangeKept);
+        break;
+    case SaveStatus::ChangedWhileAsked:
+        refused(Row::ReasonChangedWhileAsked);
         break;
     case SaveStatus::NotMoves:
         refused(Row::ReasonNotMoves);

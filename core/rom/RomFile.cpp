@@ -129,9 +129,16 @@ bool RomFile::Flush()
         return false;
     if (m_pending.empty())
         return true;
-    bool ok = !Injected(m_failWriteIn) && WriteAt(m_handle, m_pendingStart, m_pending.data(), m_pending.size());
-    if (ok)
-        m_bytesWritten += m_pending.size();
+    bool ok = false;
+    if (Injected(m_failWriteIn)) {
+        const std::size_t part = std::min(m_failWriteKeeps, m_pending.size());
+        if (part > 0 && WriteAt(m_handle, m_pendingStart, m_pending.data(), part))
+            m_bytesWritten += part;
+    } else {
+        ok = WriteAt(m_handle, m_pendingStart, m_pending.data(), m_pending.size());
+        if (ok)
+            m_bytesWritten += m_pending.size();
+    }
     m_pending.clear();
     if (!ok) {
         // What the file holds is no longer known, so nothing read ahead may be trusted.

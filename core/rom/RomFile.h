@@ -88,9 +88,13 @@ public:
     std::uint64_t BytesWritten() const { return m_bytesWritten; }
 
     // For tests of failure paths: the n-th write (or sync) of held bytes from now on, in this
-    // file or the next one opened, fails as a full or broken disk would, without reaching the
-    // file. 0 cancels.
-    void FailNthWrite(int n) { m_failWriteIn = n; }
+    // file or the next one opened, fails as a full or broken disk would, after only the first
+    // `written` of its bytes reached the file. 0 cancels.
+    void FailNthWrite(int n, std::size_t written = 0)
+    {
+        m_failWriteIn = n;
+        m_failWriteKeeps = written;
+    }
     void FailNthSync(int n) { m_failSyncIn = n; }
 
 private:
@@ -119,6 +123,7 @@ private:
     std::uint64_t m_bytesRead = 0;
     std::uint64_t m_bytesWritten = 0;
     int m_failWriteIn = 0;
+    std::size_t m_failWriteKeeps = 0;
     int m_failSyncIn = 0;
 };
 

@@ -140,6 +140,9 @@ SaveStatus Document::Save(const SaveQuestions& ask)
     SaveStatus status = SaveSoundMoves(*m_rom, m_place, Table(), static_cast<int>(m_names.size()), ask);
     if (SaveSucceeded(status))
         m_saved = m_current;
+    // What a failed write left is no step of the history, whatever the step it was meant for.
+    else if (status == SaveStatus::WriteFailed || status == SaveStatus::MoveFailed)
+        m_saved = NoStep;
     return status;
 }
 

@@ -93,8 +93,8 @@ public:
     bool Undo();
     bool Redo();
 
-    // Writes the table; on success the file holds the current step. NotVerified when the table
-    // may not be written to the open file.
+    // Writes the table; on success the file holds the current step, after a failed write none.
+    // NotVerified when the table may not be written to the open file.
     SaveStatus Save(const SaveQuestions& ask);
 
     // Writes the whole image with the table to path, by the rules of Save, without touching the

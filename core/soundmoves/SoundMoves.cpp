@@ -14,7 +14,8 @@ constexpr std::uint32_t HeaderSize = 0xC0;
 
 using Bytes = std::vector<std::uint8_t>;
 
-// size bytes at offset, or fewer where the file ends.
+// size bytes at offset, or fewer where the file ends: read from the file itself, never from
+// what the stream read ahead, which another program's writes may have made stale.
 Bytes ReadBytes(RomFile& file, std::uint64_t offset, std::size_t size)
 {
     Bytes bytes(size);
@@ -27,6 +28,14 @@ Bytes ReadBytes(RomFile& file, std::uint64_t offset, std::size_t size)
     }
     bytes.resize(got);
     return bytes;
+}
+
+std::optional<std::uint32_t> ReadWord(RomFile& file, std::uint32_t offset)
+{
+    const Bytes b = ReadBytes(file, offset, 4);
+    if (b.size() < 4)
+        return std::nullopt;
+    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
 }
 
 bool WriteBytes(RomFile& file, std::uint32_t offset, const Bytes& bytes)
@@ -43,6 +52,51 @@ Bytes Word(std::uint32_t value)
 {
     return { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24) };
+}
+
+bool IsEndPair(const Bytes& bytes, int pair)
+{
+    const auto at = static_cast<std::size_t>(2 * pair);
+    return at + 1 < bytes.size() && bytes[at] == 0xFF && bytes[at + 1] == 0xFF;
+}
+
+// The entries of the table whose bytes these are: the pairs before the first end pair.
+int EntriesIn(const Bytes& bytes)
+{
+    int pair = 0;
+    while (static_cast<std::size_t>(2 * pair + 1) < bytes.size() && !IsEndPair(bytes, pair))
+        ++pair;
+    return pair;
+}
+
+// Whether pairs first to last of bytes are what a shorter table leaves behind: moves and end
+// pairs (free space reads as end pairs).
+bool LeftoversOnly(const Bytes& bytes, int first, int last, int moveCount)
+{
+    for (int pair = first; pair <= last && static_cast<std::size_t>(2 * pair + 1) < bytes.size(); ++pair) {
+        const auto id = static_cast<std::uint16_t>(bytes[2 * pair] | bytes[2 * pair + 1] << 8);
+        if (!IsEndPair(bytes, pair) && !IsValidMove(id, moveCount))
+            return false;
+    }
+    return true;
+}
+
+// Whether [offset, end) lies in the file and holds 0xFF only.
+bool IsFree(RomFile& file, std::uint64_t offset, std::uint64_t end)
+{
+    const Bytes bytes = ReadBytes(file, offset, static_cast<std::size_t>(end - offset));
+    return bytes.size() == end - offset && std::all_of(bytes.begin(), bytes.end(), [](auto b) { return b == 0xFF; });
+}
+
+// Sets place to what the file holds in its first size bytes. A file that ends inside them
+// leaves no place: nothing more is written there.
+void ReadBack(RomFile& file, TablePlace& place, std::size_t size)
+{
+    place.Held = ReadBytes(file, place.Offset, size);
+    if (place.Held.size() < size)
+        place.Held.clear();
+    place.Count = EntriesIn(place.Held);
+    place.Capacity = std::max(0, static_cast<int>(place.Held.size() / 2) - 1);
 }
 
 } // namespace
@@ -168,73 +222,105 @@ SaveStatus SaveSoundMoves(
     if (rom.Game() == nullptr || !file.IsOpen() || place.Held.empty() || count > moveCount)
         return SaveStatus::NotVerified;
     const GameInfo& game = *rom.Game();
-    // Writing to a file that was replaced would save into one the user can no longer see, and
-    // writing past the end would grow a file that was cut short since it was opened.
-    if (!file.StillAtPath())
-        return SaveStatus::Replaced;
     const std::uint64_t heldEnd = place.Offset + place.Held.size();
-    if (file.Size() < static_cast<long long>(std::max<std::uint64_t>(heldEnd, game.TableWordAt + 4)))
-        return SaveStatus::Shorter;
 
-    // Another program may have changed the file since it was read: a table moved elsewhere
-    // must not be written where the game no longer reads, and a changed table is overwritten
-    // only when the user says so.
-    if (ReadWordAt(file, game.TableWordAt) != place.Pointer)
-        return SaveStatus::PointerChanged;
-    Bytes now = ReadBytes(file, place.Offset, place.Held.size());
-    const bool overwriting = now != place.Held;
-    if (overwriting) {
-        if (!ask.OverwriteChange || !ask.OverwriteChange())
-            return SaveStatus::ChangeKept;
-        place.Held = now;
-    }
+    // Another program may change the file at any time, a question open or not: a replaced file
+    // would take the save where the user can no longer see it, a cut one would be grown again,
+    // and a table moved elsewhere must not be written where the game no longer reads.
+    auto refusal = [&]() -> std::optional<SaveStatus> {
+        if (!file.StillAtPath())
+            return SaveStatus::Replaced;
+        if (file.Size() < static_cast<long long>(std::max<std::uint64_t>(heldEnd, game.TableWordAt + 4)))
+            return SaveStatus::Shorter;
+        if (ReadWord(file, game.TableWordAt) != place.Pointer)
+            return SaveStatus::PointerChanged;
+        return std::nullopt;
+    };
+    if (const auto refused = refusal())
+        return *refused;
+    const Bytes now = ReadBytes(file, place.Offset, place.Held.size());
+    bool asked = now != place.Held;
+    if (asked && (!ask.OverwriteChange || !ask.OverwriteChange()))
+        return SaveStatus::ChangeKept;
 
     Bytes bytes;
-    for (const SoundMoveEntry& entry : table.Entries) {
-        bytes.push_back(entry.Low);
-        bytes.push_back(entry.High);
-    }
-    // A table of the same length keeps the end pair it has; any other, or one written over
-    // another program's change, gets its own.
-    if (count != place.Count || overwriting)
-        bytes.insert(bytes.end(), { 0xFF, 0xFF });
-
-    if (count <= place.Capacity) {
-        const bool written = WriteBytes(file, place.Offset, bytes);
-        // After a failure, remember what the file shows now, so that a retry does not take the
-        // program's own partial write for another program's change.
-        now = written ? bytes : ReadBytes(file, place.Offset, bytes.size());
-        std::copy(now.begin(), now.end(), place.Held.begin());
-        if (written || now == bytes)
-            place.Count = count;
-        return written ? SaveStatus::Saved : SaveStatus::WriteFailed;
-    }
-
-    for (const SoundMoveEntry& entry : table.Entries) {
-        if (!IsValidMove(entry.Id(), moveCount))
-            return SaveStatus::NotMoves;
-    }
+    for (const SoundMoveEntry& entry : table.Entries)
+        bytes.insert(bytes.end(), { entry.Low, entry.High });
+    bytes.insert(bytes.end(), { 0xFF, 0xFF });
     const auto size = static_cast<std::uint32_t>(bytes.size());
-    const std::optional<std::uint32_t> to
-        = FindFreeSpace(file, size, place.Offset, static_cast<std::uint32_t>(heldEnd));
-    if (!to)
-        return SaveStatus::NoFreeSpace;
-    if (!ask.ConfirmMove || !ask.ConfirmMove(*to, game.TableWordAt))
-        return SaveStatus::MoveDeclined;
-    if (!WriteBytes(file, *to, bytes))
+    const int onFile = EntriesIn(now);
+    const int capacity = static_cast<int>(now.size() / 2) - 1;
+    const bool fits = count <= capacity && LeftoversOnly(now, onFile + 1, count, moveCount);
+    // The game's own place is read up to ten entries only: a table there never grows past them.
+    const bool mayGrow = !fits && count > capacity && place.Offset != game.SoundMovesOffset;
+    std::optional<std::uint32_t> to; // where a moved table goes
+    std::uint64_t freeStart = 0; // the free space taken, margins included
+    std::uint64_t freeEnd = 0;
+    if (!fits) {
+        if (std::any_of(
+                table.Entries.begin(), table.Entries.end(), [&](auto& e) { return !IsValidMove(e.Id(), moveCount); }))
+            return SaveStatus::NotMoves;
+        asked = true;
+        freeEnd = std::uint64_t { place.Offset } + size + FreeSpaceMargin;
+        const auto limit = std::min<std::uint64_t>(static_cast<std::uint64_t>(file.Size()), MaxRomSize);
+        if (mayGrow && heldEnd >= HeaderSize && freeEnd <= limit && LeftoversOnly(now, onFile + 1, capacity, moveCount)
+            && IsFree(file, heldEnd, freeEnd)) {
+            freeStart = heldEnd;
+            if (!ask.ConfirmGrow || !ask.ConfirmGrow(place.Offset, place.Offset + size))
+                return SaveStatus::MoveDeclined;
+        } else {
+            to = FindFreeSpace(file, size, place.Offset, static_cast<std::uint32_t>(heldEnd));
+            if (!to)
+                return SaveStatus::NoFreeSpace;
+            if (!ask.ConfirmMove || !ask.ConfirmMove(*to, game.TableWordAt))
+                return SaveStatus::MoveDeclined;
+            freeStart = *to - FreeSpaceMargin;
+            freeEnd = std::uint64_t { *to } + size + FreeSpaceMargin;
+        }
+    }
+    // What a question could have outlasted is looked at again, just before writing.
+    if (asked) {
+        if (const auto refused = refusal())
+            return *refused;
+        if (ReadBytes(file, place.Offset, now.size()) != now || (freeEnd > 0 && !IsFree(file, freeStart, freeEnd)))
+            return SaveStatus::ChangedWhileAsked;
+    }
+
+    if (!to) {
+        if (IsEndPair(now, count))
+            bytes.resize(bytes.size() - 2);
+        const bool written = WriteBytes(file, place.Offset, bytes);
+        // Whatever happened, the next save goes by what the file now holds, a grown table's
+        // new bytes included.
+        ReadBack(file, place, std::max<std::size_t>(now.size(), size));
+        const bool holds = place.Held.size() >= bytes.size()
+            && std::equal(bytes.begin(), bytes.end(), place.Held.begin()) && IsEndPair(place.Held, count);
+        if (!written || !holds)
+            return SaveStatus::WriteFailed;
+        return fits ? SaveStatus::Saved : SaveStatus::Grown;
+    }
+
+    if (!WriteBytes(file, *to, bytes) || ReadBytes(file, *to, size) != bytes)
         return SaveStatus::MoveFailed;
     const std::uint32_t pointer = RomBase + *to;
-    const TablePlace moved { *to, count, count, bytes, pointer };
-    if (!WriteBytes(file, game.TableWordAt, Word(pointer))) {
-        const std::optional<std::uint32_t> word = ReadWordAt(file, game.TableWordAt);
-        if (word == place.Pointer)
-            return SaveStatus::MoveFailed;
-        if (word == pointer)
-            place = moved;
+    const bool pointed = WriteBytes(file, game.TableWordAt, Word(pointer));
+    const std::optional<std::uint32_t> word = ReadWord(file, game.TableWordAt);
+    if (word == pointer) {
+        place.Offset = *to;
+        place.Pointer = pointer;
+        ReadBack(file, place, size);
+        return pointed ? SaveStatus::Moved : SaveStatus::WriteFailed;
+    }
+    // Part of the word may have reached the file: the old one is put back, so that the game
+    // reads the table where it was. If even that fails, the word leads nowhere this program
+    // knows, and nothing more is written to the file.
+    if (word != place.Pointer
+        && (!WriteBytes(file, game.TableWordAt, Word(place.Pointer))
+            || ReadWord(file, game.TableWordAt) != place.Pointer)) {
+        place.Held.clear();
         return SaveStatus::WriteFailed;
     }
-    place = moved;
-    return SaveStatus::Moved;
+    return SaveStatus::MoveFailed;
 }
 
 std::optional<std::uint32_t> FindFreeSpace(

@@ -53,11 +53,11 @@ enum class TableStatus {
 
 // Where the table stands in the file and what the file held there when it was last read or
 // written: Save compares that with the file before it writes, to notice another program's
-// change.
+// change. Count and Capacity are what Held shows; Save itself decides from the file's bytes.
 struct TablePlace
 {
     std::uint32_t Offset = 0;
-    int Count = 0; // entries the file's table holds
+    int Count = 0; // entries before the first end pair in Held
     int Capacity = 0; // entries that fit in place before an end pair
     std::vector<std::uint8_t> Held; // the file's bytes from Offset: Capacity + 1 pairs
     std::uint32_t Pointer = 0; // what the game's table word held
@@ -95,42 +95,51 @@ bool RepairEntry(RomAccess& rom, std::uint32_t position);
 enum class SaveStatus {
     Saved, // written in place
     Moved, // written to free space, and the game's table word now points at it
+    Grown, // written where it stands over the free space after it; the game's word is unchanged
     // Refused: nothing was written.
     NotVerified, // the table's place is not verified
     Replaced, // the path names another file now
     Shorter, // the file no longer holds the table
     PointerChanged, // another program moved the table since it was read
     ChangeKept, // another program changed the table, and the user kept that change
+    ChangedWhileAsked, // another program changed the table or the free space while a question was open
     NotMoves, // the longer table holds entries that are not moves, so it may not leave the game's own place
     NoFreeSpace, // the longer table fits nowhere
-    MoveDeclined, // the user did not want the table moved
-    MoveFailed, // writing the moved table failed; the game's table word was not changed
-    // Writing failed: the file may be partly written.
-    WriteFailed,
+    MoveDeclined, // the user did not want the table moved or grown
+    // Writing failed.
+    MoveFailed, // the moved table is not in place: the game's word still points at the old table, and
+                // whatever part of the copy was written stays in the free space
+    WriteFailed, // the file may be partly written; Save read back what it holds for the next save
 };
 
 inline bool SaveSucceeded(SaveStatus status)
 {
-    return status == SaveStatus::Saved || status == SaveStatus::Moved;
+    return status == SaveStatus::Saved || status == SaveStatus::Moved || status == SaveStatus::Grown;
 }
 
 // The questions Save may put: whether to overwrite a change another program made to the table,
-// and whether to move a table that no longer fits to newOffset with the word at pointerAt
-// pointing to it.
+// whether to move a table that no longer fits to newOffset with the word at pointerAt pointing
+// to it, and whether to let it grow where it stands to take [start, end).
 struct SaveQuestions
 {
     std::function<bool()> OverwriteChange;
     std::function<bool(std::uint32_t newOffset, std::uint32_t pointerAt)> ConfirmMove;
+    std::function<bool(std::uint32_t start, std::uint32_t end)> ConfirmGrow;
 };
 
 // Writes table to the file, makes it durable, and updates place to what the file now holds.
-// A table of the length on file is written in place as its entries alone; one of another length
-// that fits the place is written in place with its end pair; a longer one is moved to free
-// space: the new table is written and made durable first, then the word is rewritten, so a
-// failure between the two leaves the game reading the old table. Only a table of valid moves is
-// moved, since one elsewhere holding anything else would not be trusted when read again. Nothing is written unless the
-// place is verified, the file is still the one opened, and it still holds what was read.
-// moveCount is the length of the ROM's move list: what a valid move and the longest table are.
+// In place, the entries are written, with an end pair unless the file already holds one right
+// after them; pairs past the table's end pair are written over only when they are what a shorter
+// table leaves (moves, end pairs, 0xFF), since other tools use the bytes after a table. A longer
+// table away from the game's own offset grows where it stands when the bytes after its place are
+// 0xFF for its new length and FreeSpaceMargin more; otherwise it is moved to free space: the new
+// table is written and made durable first, then the word is rewritten, so a failure between the
+// two leaves the game reading the old table. Only a table of valid moves grows or moves, since
+// one elsewhere holding anything else would not be trusted when read again.
+// Nothing is written unless the place is verified, the file is still the one opened, and it still
+// holds what was read. Every check reads the file itself, and the checks are made again after the
+// last question, just before the first byte is written. moveCount is the length of the ROM's
+// move list: what a valid move and the longest table are.
 SaveStatus SaveSoundMoves(
     RomAccess& rom, TablePlace& place, const SoundMoveTable& table, int moveCount, const SaveQuestions& ask);
 

@@ -83,6 +83,12 @@ TEST_F(OpenDocument, AFailedSaveKeepsTheEditsModified)
     document.File().FailNthWrite(1);
     EXPECT_EQ(document.Save({}), SaveStatus::WriteFailed);
     EXPECT_TRUE(document.IsModified());
+    // The bytes reached the file, but not its disk: no step is taken for what the file holds.
+    document.File().FailNthSync(1);
+    EXPECT_EQ(document.Save({}), SaveStatus::WriteFailed);
+    ASSERT_TRUE(document.Undo());
+    EXPECT_TRUE(document.IsModified());
+    ASSERT_TRUE(document.Redo());
     EXPECT_EQ(document.Save({}), SaveStatus::Saved);
     EXPECT_FALSE(document.IsModified());
 }
@@ -151,7 +157,8 @@ TEST(Document, AFailedSaveAsChangesNoFile)
         Document document;
         ASSERT_TRUE(document.Open(path, {}).Supported);
         ASSERT_TRUE(document.Append(11));
-        const SaveAsResult result = document.SaveAs(target, { {}, [](std::uint32_t, std::uint32_t) { return false; } });
+        const SaveAsResult result
+            = document.SaveAs(target, { {}, [](std::uint32_t, std::uint32_t) { return false; }, {} });
         EXPECT_EQ(result.Status, status);
         EXPECT_EQ(ReadAll(path), image.Data);
         EXPECT_EQ(ReadAll(target), before);

@@ -1,6 +1,7 @@
 #include "soundmoves/SoundMoves.h"
 #include "RomBuilder.h"
 #include "rom/RomAccess.h"
+#include "soundmoves/Document.h"
 #include "soundmoves/TableEditing.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,8 @@ struct SoundMoveFile : ::testing::Test
     int overwriteQuestions = 0;
     std::vector<std::uint32_t> moveQuestions;
     bool answer = true;
+    std::function<void(RomImage&)> during; // another program's change while the next question is open
+    Bytes seen; // the file as another program last left it
 
     void Open(const RomImage& image)
     {
@@ -95,19 +98,44 @@ struct SoundMoveFile : ::testing::Test
 
     SaveStatus Save(const SoundMoveTable& t)
     {
+        auto question = [&] {
+            if (during)
+                Change(std::exchange(during, nullptr));
+            return answer;
+        };
         return SaveSoundMoves(rom, place, t, static_cast<int>(names.size()),
             { [&] {
                  ++overwriteQuestions;
-                 return answer;
+                 return question();
              },
                 [&](std::uint32_t to, std::uint32_t at) {
                     EXPECT_EQ(at, FireRed.TableWordAt);
                     moveQuestions.push_back(to);
-                    return answer;
-                } });
+                    return question();
+                },
+                [&](std::uint32_t, std::uint32_t) { return question(); } });
     }
 
     Bytes Now() const { return testing::ReadAll(path); }
+
+    // Changes the open file in place, as another program would.
+    void Change(const std::function<void(RomImage&)>& change)
+    {
+        RomImage image(0);
+        image.Data = Now();
+        change(image);
+        seen = image.Data;
+        image.WriteTo(dir, "rom.gba");
+    }
+
+    // What a fresh open finds where the game's word points, or { -1 } when that is no table.
+    std::vector<int> GameReads() const
+    {
+        Document fresh;
+        const bool found
+            = fresh.Open(path, [](int, std::uint16_t) { return false; }).Load.Status == TableStatus::Verified;
+        return found ? Ids(fresh.Table()) : std::vector<int> { -1 };
+    }
 };
 
 // Tables of cases, each with a Name: their fixture, and their name in test output and test names.
@@ -396,7 +424,7 @@ using ResizedTable = Cases<Resize>;
 const Resize ResizeCases[] = {
     { "ShrinkInPlace", Moves(10), 7, SaveStatus::Saved },
     { "ShrinkToEmpty", Moves(10), 0, SaveStatus::Saved },
-    { "RegrowWithinTheOwnPlace", Moves(4), 10, SaveStatus::Saved },
+    { "RegrowWithinTheOwnPlace", { 1, 2, 3, 4, 0xFFFF, 5, 6, 7, 8, 9, 10 }, 10, SaveStatus::Saved },
     { "GrowPastTheOwnPlace", Moves(10), 11, SaveStatus::Moved },
     { "GrowToTheLimit", Moves(3), MoveCount, SaveStatus::Moved },
 };
@@ -581,6 +609,96 @@ TEST_F(SoundMoveFile, AFailedRepairLeavesTheEntryAsReadAndLoadingGoesOn)
     EXPECT_EQ(Save(TableOf(Moves(4, 8))), SaveStatus::Saved);
     EXPECT_EQ(overwriteQuestions, 0);
 }
+
+// Saves in turn, with another program's changes before a save or while its first question is
+// open, and writes that fail or stop short: after each save reported done a fresh open finds the
+// table saved, after each refusal the file is as the other program left it.
+struct Step
+{
+    std::vector<std::uint16_t> Ids;
+    SaveStatus Expected;
+    std::function<void(RomImage&)> Before = {}, During = {};
+    int FailWrite = 0, Written = 0, FailSync = 0; // the write to fail, and how many of its bytes reach the file
+    bool Answer = true;
+};
+struct Road
+{
+    const char* Name;
+    std::function<void(RomImage&)> Change;
+    std::vector<Step> Steps;
+};
+
+using SaveRoad = Cases<Road>;
+constexpr std::size_t Free = 0x260000; // 4 KiB of 0xFF in every image here
+using S = SaveStatus;
+
+const Road RoadCases[] = {
+    { "MovedByAnotherProgramBetweenSaves", {},
+        { { Moves(5, 100), S::Saved },
+            { Moves(5, 200), S::PointerChanged,
+                [](RomImage& i) { MoveTable(i, Moves(5)), i.Fill(TableAt(0), 22, 0); } } } },
+    { "LengthenedByAnotherProgramThenAFailedWrite", {},
+        { { Moves(5, 100), S::WriteFailed, [](RomImage& i) { i.PutTable(TableAt(0), Moves(8)); }, {}, 1 },
+            { Moves(5, 100), S::Saved } } },
+    { "ShortWritesAndFailedSyncs", {},
+        { { Moves(20), S::MoveFailed, {}, {}, 1, 12 }, { Moves(3, 30), S::Saved },
+            { Moves(5, 40), S::WriteFailed, {}, {}, 1, 8 }, { Moves(3, 50), S::Saved },
+            { Moves(12), S::MoveFailed, {}, {}, 2, 2 }, { Moves(12), S::WriteFailed, {}, {}, 0, 0, 2 },
+            { Moves(4, 30), S::WriteFailed, {}, {}, 0, 0, 1 }, { Moves(4, 30), S::Saved } } },
+    { "FreeSpaceTakenWhileAsked", {},
+        { { Moves(12), S::ChangedWhileAsked, {}, [](RomImage& i) { i.Fill(Free + 16, 64, 0); } },
+            { Moves(12), S::Moved } } },
+    { "CutWhileAsked", {},
+        { { Moves(5, 100), S::Shorter, [](RomImage& i) { i.PutMove(TableAt(3), 77); },
+            [](RomImage& i) { i.Resize(TableAt(4)); } } } },
+    { "WordChangedWhileAsked", [](RomImage& i) { MoveTable(i, Moves(10)); },
+        { { Moves(30), S::PointerChanged, {},
+            [](RomImage& i) { i.PutWord(FireRed.TableWordAt, RomBase + TableAt(0)); } } } },
+    { "OwnPlaceGrowsOverItsLeftoversOnly",
+        [](RomImage& i) {
+            i.PutTable(TableAt(0), { 1, 2, 3, 0xFFFF, 4, 5 }).Fill(TableAt(7), 8, 0x11).Fill(TableAt(11), 99, 0xFF);
+        },
+        { { Moves(6, 9), S::Saved }, { Moves(10), S::Moved } } },
+    { "GrowsIntoFreeSpaceUpToItsMargin", [](RomImage& i) { MoveTable(i, Moves(10)), i.Fill(Moved + 78, 1, 0); },
+        { { Moves(30), S::MoveDeclined, {}, {}, 0, 0, 0, false }, { Moves(30), S::Grown }, { Moves(5), S::Saved },
+            { Moves(30, 2), S::Saved }, { Moves(31), S::Moved } } },
+    { "GrowsInsideTheFileOnly", [](RomImage& i) { MoveTable(i, Moves(10)), i.Resize(Moved + 70); },
+        { { Moves(27), S::NoFreeSpace }, { Moves(26), S::Grown } } },
+    { "NamesWithoutEnds", [](RomImage& i) { i.Fill(Free, 0x10000, 0x01).PutWord(FireRed.NamesWordAt, RomBase + Free); },
+        { { Moves(5, 100), S::Saved } } },
+};
+
+TEST_P(SaveRoad, AFreshOpenFindsTheTableSavedOrTheFileUnchanged)
+{
+    if (!testing::OpenFilesCanChange())
+        GTEST_SKIP() << "no other program can change a file open here";
+    RomImage image = RomImage::For(FireRed, Moves(5)).Fill(Free, 0x1000, 0xFF);
+    if (GetParam().Change)
+        GetParam().Change(image);
+    Open(image);
+    Load();
+    EXPECT_LE(rom.File().BytesRead(), 8192u);
+    for (const Step& step : GetParam().Steps) {
+        if (step.Before)
+            Change(step.Before);
+        seen = Now();
+        during = step.During;
+        answer = step.Answer;
+        rom.File().FailNthWrite(step.FailWrite, static_cast<std::size_t>(step.Written));
+        rom.File().FailNthSync(step.FailSync);
+        const std::uint32_t offset = place.Offset;
+        const SaveStatus status = Save(TableOf(step.Ids));
+        EXPECT_EQ(status, step.Expected) << step.Ids.size() << " entries";
+        if (SaveSucceeded(status)) {
+            EXPECT_EQ(GameReads(), IdsOf(step.Ids));
+        } else if (status != S::WriteFailed && status != S::MoveFailed) {
+            EXPECT_EQ(Now(), seen);
+        }
+        EXPECT_TRUE(status != S::Grown || place.Offset == offset);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, SaveRoad, ::testing::ValuesIn(RoadCases), CaseName<Road>);
 
 TEST(FreeSpace, LongestRunWithMarginsAlignedAndClearOfTheTable)
 {

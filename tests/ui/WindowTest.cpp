@@ -676,6 +676,16 @@ private slots:
         ids.insert(ids.end(), { 100, 100 });
         image.PutTable(0x400010, ids).PutWord(Emerald.TableWordAt, RomBase + 0x400010);
         QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
+
+        // Followed by free space now, it grows where it stands, after a question of the same kind.
+        form->AddMove1->trigger();
+        dialogs->Answers.push_back(IdYes);
+        form->Save1->trigger();
+        QCOMPARE(dialogs->Messages[3].Flags, MbYesNo | MbDefButton2);
+        QVERIFY(dialogs->Messages[3].Text.contains("taking the bytes from 0x400010 to 0x400029;"));
+        QCOMPARE(dialogs->Messages[4].Text, form->Text(Row::Grown).arg("400029"));
+        ids.push_back(100);
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.PutTable(0x400010, ids).Data);
     }
 
     void addAndRemoveKeysClashWithNoStandardKey()
