@@ -23,18 +23,23 @@ Bytes Concat(std::initializer_list<Bytes> parts)
     return all;
 }
 
-// Reads the names of an image whose name list at Ruby's offset starts with list.
-MoveNameList ReadNames(const Bytes& list, std::size_t extra = 0x4000)
+// The names a fresh open of image reads.
+MoveNameList NamesOf(const RomImage& image)
 {
     TempDir dir;
-    RomImage image = RomImage(Ruby.MoveNamesOffset + extra).Header(Ruby.Code, Ruby.Revision);
-    image.Put(Ruby.MoveNamesOffset, list);
     RomAccess rom;
     EXPECT_EQ(rom.OpenRom(image.WriteTo(dir, "names.gba")), OpenError::None);
     EXPECT_NE(rom.IdentifyGame(), nullptr);
     MoveNameList names;
     EXPECT_TRUE(ReadMoveNames(rom, names));
     return names;
+}
+
+// Reads the names of an image whose name list at Ruby's offset starts with list.
+MoveNameList ReadNames(const Bytes& list, std::size_t extra = 0x4000)
+{
+    return NamesOf(
+        RomImage(Ruby.MoveNamesOffset + extra).Header(Ruby.Code, Ruby.Revision).Put(Ruby.MoveNamesOffset, list));
 }
 
 TEST(ReadMoveNames, SyntheticImageGivesEveryName)
@@ -160,12 +165,7 @@ TEST(ReadMoveNames, FollowsMovedNamesPastTheClearedOldList)
     image.Put(moved, Bytes(image.Data.begin() + list, image.Data.begin() + list + NameSlotWidth * (MoveCount + 1)));
     image.Fill(list, NameSlotWidth * (MoveCount + 1), 0xFF).PutName(moved, 7, "Moved");
     image.PutWord(game.NamesWordAt, RomBase + moved);
-    TempDir dir;
-    RomAccess rom;
-    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "moved.gba")), OpenError::None);
-    ASSERT_NE(rom.IdentifyGame(), nullptr);
-    MoveNameList names;
-    ASSERT_TRUE(ReadMoveNames(rom, names));
+    const MoveNameList names = NamesOf(image);
     EXPECT_EQ(names[0], testing::SyntheticName(1));
     EXPECT_EQ(names[6], "Moved");
     EXPECT_EQ(names[MoveCount - 1], testing::SyntheticName(MoveCount));
@@ -185,12 +185,7 @@ TEST(ReadMoveNames, ALongerMovedListIsCountedAndBounded)
         RomImage image = RomImage::For(game).PutMoveList(game, list, c.Names);
         if (c.Malformed > 0)
             image.Fill(list + NameSlotWidth * c.Malformed, NameSlotWidth, 0x01); // no end to the name
-        TempDir dir;
-        RomAccess rom;
-        ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "long.gba")), OpenError::None);
-        ASSERT_NE(rom.IdentifyGame(), nullptr);
-        MoveNameList names;
-        ASSERT_TRUE(ReadMoveNames(rom, names));
+        const MoveNameList names = NamesOf(image);
         ASSERT_EQ(names.size(), static_cast<std::size_t>(c.Expected));
         // A malformed slot runs into the next name, and the last name is cut by the list's end.
         EXPECT_EQ(names[c.Expected - 1], c.Malformed > 0 ? "" : testing::SyntheticName(c.Expected));

@@ -51,26 +51,24 @@ public:
     std::optional<QString> GetOpenFileName(QWidget*) override
     {
         ++FileDialogs;
-        if (Files.empty()) {
-            ++Unscripted;
-            return std::nullopt;
-        }
-        QString file = Files.front();
-        Files.pop_front();
-        if (file.isEmpty())
-            return std::nullopt;
-        return file;
+        return Next(Files);
     }
 
     std::optional<QString> GetSaveFileName(QWidget*, const QString&) override
     {
         ++SaveDialogs;
-        if (SaveFiles.empty()) {
+        return Next(SaveFiles);
+    }
+
+private:
+    std::optional<QString> Next(std::deque<QString>& files)
+    {
+        if (files.empty()) {
             ++Unscripted;
             return std::nullopt;
         }
-        QString file = SaveFiles.front();
-        SaveFiles.pop_front();
+        QString file = files.front();
+        files.pop_front();
         if (file.isEmpty())
             return std::nullopt;
         return file;
