@@ -1,7 +1,7 @@
 // Writes a synthetic Fire Red 1.0 image, for scripts/screenshot-windows.sh and for trying the
-// program by hand: the header, the builder's move names where the game keeps
-// them, a ten-entry table at the game's own offset with the game's two words pointing at both,
-// and free space (0xFF) from a little past the table to the end. No game data is involved.
+// program by hand: the header, the builder's move names where the game keeps them, a ten-entry
+// table at the game's own offset with the game's two words pointing at both, and free space
+// (0xFF) from a little past the table to the end. No game data is involved.
 #include "RomBuilder.h"
 
 #include <cstdio>
