@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# Cross-builds the core and its GoogleTest suite for 64-bit Windows with MinGW-w64 (GoogleTest
-# from Debian's sources, everything linked statically) and runs the suite under Wine, without a
-# display. Installs what is missing first.
+# Cross-builds the whole program for 64-bit Windows (scripts/windows-build.sh: the core, the
+# window, both test suites and zarnith.exe, all linked statically against Qt built for Windows)
+# and runs it under Wine without a display: the core's GoogleTest suite, the window's Qt Test
+# suites on Qt's offscreen platform, and checks of zarnith.exe itself. Every part runs; the
+# script fails if any did.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 googletest
-
+bash scripts/deps.sh wine64 binutils-mingw-w64-x86-64
+window_suites=(WindowTest BadInputTest DialogsTest)
+bash scripts/windows-build.sh zarnith zarnith_core_tests "${window_suites[@]}"
 build_dir=build-windows
-werror=OFF
-[ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DZARNITH_BUILD_UI=OFF \
-    -DZARNITH_GTEST_SOURCE=/usr/src/googletest -DZARNITH_WERROR="$werror" >/dev/null
-cmake --build "$build_dir" --parallel --target zarnith_core_tests
 
 # A prefix of its own, made once; no display, no debug chatter.
 export WINEPREFIX="$PWD/$build_dir/wine"
@@ -21,7 +18,60 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 if [ ! -d "$WINEPREFIX" ]; then
     "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
-"$wine" "$build_dir/tests/zarnith_core_tests.exe" --gtest_brief=1 "$@" </dev/null
+# A hung program (a modal box nobody answers) ends the run instead of blocking it.
+run() { timeout -k 10 900 "$wine" "$@" </dev/null; }
+# Wine keeps QT_* variables of the host from Windows programs; WINEQT_* ones reach them as QT_*.
+# Qt's offscreen platform reads fonts from a folder: Debian's DejaVu, through Wine's drive Z:.
+export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
+
+failed=()
+run "$build_dir/tests/zarnith_core_tests.exe" --gtest_brief=1 "$@" || failed+=(zarnith_core_tests)
+for suite in "${window_suites[@]}"; do
+    echo "windows: window suite $suite"
+    # Qt Test writes to the debugger's output unless it is given a file.
+    log="$build_dir/tests/ui/$suite.txt"
+    rm -f "$log"
+    WINEQT_QPA_PLATFORM=offscreen run "$build_dir/tests/ui/$suite.exe" -o "$log,txt" || failed+=("$suite")
+    if [ -f "$log" ]; then tr -d '\r' <"$log"; fi
+done
+
+# zarnith.exe: a Windows GUI program that needs no DLL beside it, only the system's, carries its
+# icon, version and manifest, and starts (--version answers in a message box, which Wine without
+# a display cannot show; the program ends normally all the same).
+exe=$build_dir/ui/zarnith.exe
+headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+if ! grep -q '^Subsystem.*(Windows GUI)' <<<"$headers"; then
+    echo "windows: zarnith.exe is not a GUI program" >&2
+    failed+=(zarnith.exe)
+fi
+system_dlls='^(advapi32|authz|comdlg32|d3d9|d3d11|dwmapi|dwrite|dxgi|gdi32|imm32|kernel32|msvcrt|netapi32|ole32|oleaut32|shcore|shell32|shlwapi|user32|userenv|uxtheme|version|winmm|ws2_32|wtsapi32|api-ms-win-[a-z0-9-]*)\.dll$'
+dlls=$(sed -nE 's/^\s*DLL Name: (.*)$/\1/p' <<<"$headers" | tr '[:upper:]' '[:lower:]' | sort -u)
+if others=$(grep -vE "$system_dlls" <<<"$dlls"); then
+    echo "windows: zarnith.exe needs DLLs that Windows does not have: $others" >&2
+    failed+=(zarnith.exe)
+fi
+version=$(sed -nE 's/^CMAKE_PROJECT_VERSION:STATIC=(.*)$/\1/p' "$build_dir/CMakeCache.txt")
+resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null || true)
+for expected in 'RT_GROUP_ICON' "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductName\", \"Zarnith\"" 'RT_MANIFEST' \
+    'Microsoft.Windows.Common-Controls' 'PerMonitorV2' 'asInvoker'; do
+    if ! grep -qF "$expected" <<<"$resources"; then
+        echo "windows: zarnith.exe's resources lack $expected" >&2
+        failed+=(zarnith.exe)
+    fi
+done
+if run "$exe" --version >/dev/null 2>&1; then
+    echo "windows: zarnith.exe $version: GUI program, system DLLs only, icon, version and manifest; starts"
+else
+    echo "windows: zarnith.exe --version did not end normally" >&2
+    failed+=(zarnith.exe)
+fi
+"$wineserver" -k 2>/dev/null || true
+
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "windows: failed: ${failed[*]}" >&2
+    exit 1
+fi

@@ -15,6 +15,17 @@ if [ -f "$prefix/.complete" ]; then
     echo "$prefix"
     exit 0
 fi
+# One build at a time: a second caller waits for the first, then finds its result.
+mkdir -p "$cache"
+exec 9>"$cache/qt-build.lock"
+if ! flock -n 9; then
+    echo "Waiting for another build of Qt for Windows to finish" >&2
+    flock 9
+fi
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
 
 start=$SECONDS
 
@@ -46,6 +57,8 @@ cmake -S "$work/src" -B "$work/build" -G Ninja \
     -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
     -DFEATURE_system_doubleconversion=OFF >&2
 cmake --build "$work/build" --parallel >&2
+# What an interrupted install left is no base to install over.
+rm -rf "$prefix"
 cmake --install "$work/build" >&2
 touch "$prefix/.complete"
 rm -rf "$work"

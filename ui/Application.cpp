@@ -1,4 +1,6 @@
 #include "Application.h"
+#include "Dialogs.h"
+#include "LanguageTable.h"
 
 #include <cstdio>
 #include <exception>
@@ -24,10 +26,16 @@ bool Application::notify(QObject* receiver, QEvent* event)
 
 void Application::ShowException(const QString& message)
 {
-    if (m_display)
+    if (m_display) {
         m_display(message);
-    else
-        std::fprintf(stderr, "zarnith: %s\n", message.toLocal8Bit().constData());
+        return;
+    }
+    std::fprintf(stderr, "zarnith: %s\n", message.toLocal8Bit().constData());
+    LanguageStrings texts;
+    InitLanguageTable(texts);
+    QtDialogs dialogs;
+    dialogs.MessageBox(
+        nullptr, texts[Row::UnexpectedError * 2 + English].arg(message), texts[Row::ErrorCaption * 2 + English], MbOk);
 }
 
 } // namespace zarnith

@@ -7,7 +7,8 @@
 namespace zarnith {
 
 // The application object. A failure that escapes an event handler is shown through the
-// exception display instead of ending the program; the event loop carries on.
+// exception display instead of ending the program; the event loop carries on. Before a display
+// is set (while the window is built), a message box of its own in English shows it.
 class Application : public QApplication
 {
 public:
@@ -17,10 +18,9 @@ public:
 
     void SetExceptionDisplay(ExceptionDisplay display) { m_display = std::move(display); }
     bool notify(QObject* receiver, QEvent* event) override;
-
-private:
     void ShowException(const QString& message);
 
+private:
     ExceptionDisplay m_display;
 };
 

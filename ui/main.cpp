@@ -3,13 +3,66 @@
 #include "TForm1.h"
 #include "rom/PlatformFile.h"
 
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
+#include <exception>
+#include <optional>
+
+namespace {
+
+void DescribeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Edits the sound-move table of generation III Pok\u00E9mon ROM images (Ruby, Sapphire, Emerald, Fire Red, "
+        "Leaf Green, German Ruby and Sapphire)."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("ROM image (*.gba) to open at start."), QStringLiteral("[file]"));
+}
+
+// --help and --version answer from a plain core application, before the window's application
+// object needs a display. Options of Qt's own (-platform, -style, ...) are left for the window's
+// application, which takes them out and then reads the command line once more.
+void AnswerInformationOptions(int& argc, char** argv)
+{
+    QCoreApplication commandLine(argc, argv);
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+}
+
+// The file named on the command line, if any. Qt's arguments, not argv: on Windows they come from
+// the wide command line, so any file name reaches the program intact. A bad option ends the
+// program with Qt's message.
+std::optional<QString> FileArgument(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Also the names the settings (the recent files) are kept under.
+    QCoreApplication::setOrganizationName(QStringLiteral("Zarnith"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zarnith"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZARNITH_VERSION));
+    AnswerInformationOptions(argc, argv);
+
     // Without a display Qt would abort with a terse message; say what is needed instead.
     if (!zarnith::HasGraphicalSession()) {
         std::fprintf(stderr,
@@ -17,20 +70,34 @@ int main(int argc, char** argv)
             "Zarnith needs one to show its window.\n");
         return 1;
     }
-    zarnith::Application app(argc, argv);
-    // The settings (the recent files) are kept under these names.
-    QCoreApplication::setOrganizationName("Zarnith");
-    QCoreApplication::setApplicationName("Zarnith");
-    app.setWindowIcon(QIcon(":/icons/zarnith.png"));
+
+    // Declared outside the guarded block so that a failure while either is built can still be
+    // shown by the application object, in the window's language when the window exists.
+    std::optional<zarnith::Application> app;
     zarnith::QtDialogs dialogs;
-    zarnith::TForm1 form(dialogs);
-    app.SetExceptionDisplay([&form](const QString& message) { form.ShowException(message); });
-    form.show();
-    // A file named on the command line (as the file manager passes it) opens once the window
-    // is up, by the same road as the Open command.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        QTimer::singleShot(0, &form, [&form, path = arguments.at(1)] { form.OpenFile(path); });
-    app.exec();
+    std::optional<zarnith::TForm1> form;
+    const auto showFailure = [&app](const QString& message) {
+        if (app)
+            app->ShowException(message);
+        else
+            std::fprintf(stderr, "zarnith: %s\n", message.toLocal8Bit().constData());
+    };
+    try {
+        app.emplace(argc, argv);
+        app->setWindowIcon(QIcon(":/icons/zarnith.png"));
+        const std::optional<QString> file = FileArgument(*app);
+        form.emplace(dialogs);
+        app->SetExceptionDisplay([&form](const QString& message) { form->ShowException(message); });
+        form->show();
+        // A file named on the command line (as the file manager passes it) opens once the window
+        // is up, by the same road as the Open command.
+        if (file)
+            QTimer::singleShot(0, &*form, [&form, path = *file] { form->OpenFile(path); });
+        app->exec();
+    } catch (const std::exception& error) {
+        showFailure(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        showFailure(QString());
+    }
     return 0;
 }
