@@ -51,7 +51,8 @@ class WindowTest : public QObject
 
     QString Write(const RomImage& image, const char* name = "rom.gba")
     {
-        return QString::fromStdString(image.WriteTo(*dir, name));
+        // As Qt spells paths on every platform, and as the recent files keep them.
+        return QDir::fromNativeSeparators(QString::fromStdString(image.WriteTo(*dir, name)));
     }
 
     // Opens path through the menu with no ROM open yet; the repair questions get answers.
@@ -709,7 +710,7 @@ private slots:
         Open(path);
         Select(0, 6);
         form->ChangeMoveButton->click();
-        const QString copy = QString::fromStdString(dir->File("copy.gba"));
+        const QString copy = QDir::fromNativeSeparators(QString::fromStdString(dir->File("copy.gba")));
         dialogs->SaveFiles.push_back(copy);
         form->SaveAs1->trigger();
         QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Saved));
