@@ -33,6 +33,9 @@ void AnswerInformationOptions(int& argc, char** argv)
     QCommandLineParser parser;
     DescribeCommandLine(parser);
     parser.parse(QCoreApplication::arguments());
+    // --help-all lists Qt's own options too, which only process() knows.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(QCoreApplication::arguments());
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))

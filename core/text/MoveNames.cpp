@@ -4,8 +4,8 @@
 #include "text/CharacterTable.h"
 
 #include <algorithm>
-#include <array>
 #include <span>
+#include <vector>
 
 namespace zarnith {
 
@@ -26,39 +26,77 @@ bool IsWellFormedSlot(std::span<const std::uint8_t> slot)
     return std::all_of(end, slot.end(), [](std::uint8_t byte) { return byte == 0x00 || byte == 0xFF; });
 }
 
-} // namespace
-
-int CountMoveNames(RomFile& file, std::uint32_t listOffset)
+// Slot i of the bytes read (slots 1 on), cut where the bytes end.
+std::span<const std::uint8_t> Slot(const std::vector<std::uint8_t>& bytes, int i)
 {
-    // A few slots at a time, so that a list of the usual length costs one read and one slot
-    // more, and data that is no list costs a single read.
-    constexpr int SlotsPerRead = 32;
-    std::array<std::uint8_t, SlotsPerRead * NameSlotWidth> buffer {};
-    int count = 0;
-    while (count < MaxMoveCount) {
-        const int want = std::min(SlotsPerRead, MaxMoveCount - count);
-        const std::uint64_t at = listOffset + std::uint64_t { NameSlotWidth } * (count + 1);
-        const std::size_t got = file.ReadBlock(at, buffer.data(), static_cast<std::size_t>(want) * NameSlotWidth);
+    const std::size_t at = std::min(bytes.size(), static_cast<std::size_t>(i) * NameSlotWidth);
+    return std::span(bytes).subspan(at, std::min<std::size_t>(NameSlotWidth, bytes.size() - at));
+}
+
+// A name as the game finds it in its slot: up to the slot's first 0xFF, zeros before it padding,
+// zeros inside it spaces.
+std::string DecodeSlot(std::span<const std::uint8_t> slot)
+{
+    std::string name;
+    bool inName = false;
+    for (std::uint8_t byte : slot) {
+        if (byte == 0xFF)
+            break;
+        if (byte != 0x00 || inName) {
+            name += CharacterTable[byte];
+            inName = true;
+        }
+    }
+    return name;
+}
+
+// A list away from the game's own place, as a hack moves and lengthens it: read in pieces of a
+// few slots while they are well-formed (and on to the 354th slot when they stop being so), so
+// that a list costs one piece more than its length and data that is no list a few pieces; each
+// name is read from its own slot, as the game indexes them.
+void ReadMovedNames(RomFile& file, std::uint32_t listOffset, MoveNameList& names)
+{
+    constexpr std::size_t Piece = 32 * NameSlotWidth;
+    std::vector<std::uint8_t> bytes; // slot 1 on
+    int count = 0; // the run of well-formed slots
+    bool ended = false;
+    for (;;) {
+        const std::size_t wanted = std::size_t { NameSlotWidth } * (ended ? MoveCount : MaxMoveCount);
+        if (bytes.size() >= wanted)
+            break;
+        const std::size_t at = bytes.size();
+        const std::size_t want = std::min(Piece, wanted - at);
+        bytes.resize(at + want);
+        const std::size_t got
+            = file.ReadBlock(std::uint64_t { listOffset } + NameSlotWidth + at, bytes.data() + at, want);
+        bytes.resize(at + got);
         // A slot cut by the end of the file still counts when its name ended before it.
-        const std::span<const std::uint8_t> read(buffer.data(), got);
-        int good = 0;
-        while (good * NameSlotWidth < got
-            && IsWellFormedSlot(read.subspan(good * NameSlotWidth)
-                                    .first(std::min<std::size_t>(NameSlotWidth, got - good * NameSlotWidth))))
-            ++good;
-        count += good;
-        if (good < want)
+        while (!ended && static_cast<std::size_t>(count) * NameSlotWidth < bytes.size()) {
+            if (IsWellFormedSlot(Slot(bytes, count)))
+                ++count;
+            else
+                ended = true;
+        }
+        if (got < want)
             break;
     }
-    return std::max(count, MoveCount);
+    names.resize(static_cast<std::size_t>(std::max(count, MoveCount)));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = DecodeSlot(Slot(bytes, static_cast<int>(i)));
 }
+
+} // namespace
 
 bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
 {
     if (rom.Game() == nullptr)
         return false;
     RomFile& file = rom.File();
-    const int count = rom.NamesAtOwnOffset() ? MoveCount : CountMoveNames(file, rom.NamesListOffset());
+    if (!rom.NamesAtOwnOffset()) {
+        ReadMovedNames(file, rom.NamesListOffset(), names);
+        return true;
+    }
+    constexpr int count = MoveCount;
     names.assign(static_cast<std::size_t>(count), std::string());
 
     // Nothing past the last name's slot is read: a name not ended there ends there, as at the

@@ -180,15 +180,20 @@ TEST(ReadMoveNames, ALongerMovedListIsCountedAndBounded)
     struct Case
     {
         int Names, Malformed, Expected;
+        std::uint8_t Padding; // after each name in its slot
     };
-    for (const Case c : { Case { 400, 0, 400 }, Case { 400, 200, 354 }, Case { 1100, 0, MaxMoveCount } }) {
-        RomImage image = RomImage::For(game).PutMoveList(game, list, c.Names);
+    for (const Case c : { Case { 400, 0, 400, 0xFF }, Case { 400, 200, 354, 0 }, Case { 1100, 0, MaxMoveCount, 0 } }) {
+        RomImage image = RomImage::For(game).Fill(list, NameSlotWidth * (c.Names + 1), c.Padding);
+        image.PutMoveList(game, list, c.Names);
         if (c.Malformed > 0)
             image.Fill(list + NameSlotWidth * c.Malformed, NameSlotWidth, 0x01); // no end to the name
         const MoveNameList names = NamesOf(image);
         ASSERT_EQ(names.size(), static_cast<std::size_t>(c.Expected));
-        // A malformed slot runs into the next name, and the last name is cut by the list's end.
-        EXPECT_EQ(names[c.Expected - 1], c.Malformed > 0 ? "" : testing::SyntheticName(c.Expected));
+        // Each name from its own slot, as the game reads them.
+        EXPECT_EQ(names[c.Expected - 1], testing::SyntheticName(c.Expected));
+        // A slot with no end is a name of its 13 bytes, and runs into no other.
+        EXPECT_EQ(names[199].size(), c.Malformed > 0 ? 13 * std::string("\u00c0").size() : 7u);
+        EXPECT_EQ(names[200], testing::SyntheticName(201));
     }
 }
 
