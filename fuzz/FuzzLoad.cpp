@@ -504,17 +504,25 @@ ZARNITH_UNINSTRUMENTED SaveStatus ModelSave(Image& image, ModelPlace& place, con
     if (const auto refused = refusal())
         return *refused;
     const Bytes now = Read(image, place.Offset, place.Held.size());
-    bool asked = now != place.Held;
+    auto entries = [](const Bytes& held) {
+        int n = 0;
+        while (static_cast<std::size_t>(2 * n + 1) < held.size() && !EndPairAt(held, n))
+            ++n;
+        return n;
+    };
+    const int count = table.Count();
+    const int onFile = entries(now);
+    // Only a change to the table then or now, or to what the save writes, is asked about.
+    bool asked = false;
+    const int pairs = std::max({ onFile, entries(place.Held), count }) + 1;
+    for (std::size_t i = 0; i < now.size() && i < 2 * static_cast<std::size_t>(pairs); ++i)
+        asked = asked || i >= place.Held.size() || now[i] != place.Held[i];
     if (asked && !ask({ 0, 0, 0 }, overwrite))
         return SaveStatus::ChangeKept;
 
-    const int count = table.Count();
     Bytes bytes = EntryBytes(table);
     bytes.insert(bytes.end(), { 0xFF, 0xFF });
     const auto size = static_cast<std::uint32_t>(bytes.size());
-    int onFile = 0;
-    while (static_cast<std::size_t>(2 * onFile + 1) < now.size() && !EndPairAt(now, onFile))
-        ++onFile;
     const int capacity = static_cast<int>(now.size() / 2) - 1;
     const bool grows = count > capacity || !Leftovers(now, onFile + 1, count, moveCount);
     std::optional<std::size_t> to;

@@ -239,7 +239,12 @@ SaveStatus SaveSoundMoves(
     if (const auto refused = refusal())
         return *refused;
     const Bytes now = ReadBytes(file, place.Offset, place.Held.size());
-    bool asked = now != place.Held;
+    // A change counts where it touches the table on file, as read then or now, or what this save
+    // writes; the bytes after all of them are another tool's, judged afresh below.
+    const auto pairs = static_cast<std::size_t>(std::max({ EntriesIn(now), EntriesIn(place.Held), count }) + 1);
+    const std::size_t span = std::min(now.size(), 2 * pairs);
+    bool asked = !std::equal(now.begin(), now.begin() + static_cast<std::ptrdiff_t>(span), place.Held.begin(),
+        place.Held.begin() + static_cast<std::ptrdiff_t>(std::min(span, place.Held.size())));
     if (asked && (!ask.OverwriteChange || !ask.OverwriteChange()))
         return SaveStatus::ChangeKept;
 

@@ -664,6 +664,11 @@ const Road RoadCases[] = {
             { Moves(30, 2), S::Saved }, { Moves(31), S::Moved } } },
     { "GrowsInsideTheFileOnly", [](RomImage& i) { MoveTable(i, Moves(10)), i.Resize(Moved + 70); },
         { { Moves(27), S::NoFreeSpace }, { Moves(26), S::Grown } } },
+    { "AnotherToolsBytesAfterAShortOwnTable",
+        [](RomImage& i) {
+            i.PutTable(TableAt(0), { 1, 2, 3 }).Fill(TableAt(4), 14, 0x11);
+        },
+        { { Moves(3, 9), S::Saved, [](RomImage& i) { i.Fill(TableAt(6), 2, 0x22); }, {}, 0, 0, 0, false } } },
     { "NamesWithoutEnds", [](RomImage& i) { i.Fill(Free, 0x10000, 0x01).PutWord(FireRed.NamesWordAt, RomBase + Free); },
         { { Moves(5, 100), S::Saved } } },
 };
