@@ -18,11 +18,8 @@ mkdir -p dist
 
 # The Debian package, from a release build of the program alone.
 build_dir=build-package
-werror=OFF
-[ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DZARNITH_WERROR="$werror" >/dev/null
-cmake --build "$build_dir" --parallel
+ZARNITH_BUILD_DIR=$build_dir ZARNITH_CMAKE_ARGS="-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF" \
+    bash scripts/build.sh
 version=$(sed -nE 's/^CMAKE_PROJECT_VERSION:STATIC=(.*)$/\1/p' "$build_dir/CMakeCache.txt")
 deb=zarnith_${version}_amd64.deb
 rm -f "$build_dir/$deb"

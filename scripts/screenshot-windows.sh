@@ -13,16 +13,12 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 "${ZARNITH_BUILD_DIR:-build}/tools/zarnith_synthetic_rom" "$scratch/synthetic.gba"
 
-export WINEPREFIX="$PWD/build-windows/wine"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source scripts/wine-env.sh
 export ZARNITH_EXE="$PWD/build-windows/ui/zarnith.exe"
 export ZARNITH_ROM="$scratch/synthetic.gba"
 export ZARNITH_PICTURE="$PWD/docs/screenshot-windows.png"
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
     set -euo pipefail
-    wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-    wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
     # Tahoma, the window font, is a Windows font that Wine does not find here; a look-alike.
     "$wine" reg add "HKCU\\Software\\Wine\\Fonts\\Replacements" /v Tahoma /d "DejaVu Sans" /f >/dev/null 2>&1
     openbox >/dev/null 2>&1 &

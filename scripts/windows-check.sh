@@ -12,16 +12,8 @@ window_suites=(WindowTest BadInputTest DialogsTest)
 bash scripts/windows-build.sh zarnith zarnith_core_tests "${window_suites[@]}"
 build_dir=build-windows
 
-# A prefix of its own, made once; no display, no debug chatter.
-export WINEPREFIX="$PWD/$build_dir/wine"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-if [ ! -d "$WINEPREFIX" ]; then
-    "$wine" wineboot --init >/dev/null 2>&1 || true
-fi
+source scripts/wine-env.sh
 # A hung program (a modal box nobody answers) ends the run instead of blocking it.
 run() { timeout -k 10 900 "$wine" "$@" </dev/null; }
 # Wine keeps QT_* variables of the host from Windows programs; WINEQT_* ones reach them as QT_*.

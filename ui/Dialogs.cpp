@@ -41,7 +41,7 @@ void SetUpOpenDialog(QFileDialog& dialog)
 {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QString::fromLatin1(RomFileFilter));
-    dialog.setDefaultSuffix(QStringLiteral("gba"));
+    dialog.setDefaultSuffix(QString::fromLatin1(RomSuffix));
 }
 
 std::optional<QString> QtDialogs::GetOpenFileName(QWidget* parent)

@@ -24,7 +24,7 @@ inline constexpr int IdNo = 7;
 
 // The file-dialog filter: ROM images, or any file.
 inline constexpr const char* RomFileFilter = "Gameboy Advance Rom (*.gba);;Any File (*)";
-// Added to a name typed without a suffix in the save dialog.
+// Added to a name typed without a suffix in the file dialogs.
 inline constexpr const char* RomSuffix = "gba";
 
 // The modal dialogs the window uses, behind an interface so tests can answer them.

@@ -24,9 +24,8 @@ void DescribeCommandLine(QCommandLineParser& parser)
         QStringLiteral("file"), QStringLiteral("ROM image (*.gba) to open at start."), QStringLiteral("[file]"));
 }
 
-// --help and --version answer from a plain core application, before the window's application
-// object needs a display. Options of Qt's own (-platform, -style, ...) are left for the window's
-// application, which takes them out and then reads the command line once more.
+// Without a display, --help and --version answer from a plain core application, since the
+// window's application object cannot be made. With one, FileArgument answers them.
 void AnswerInformationOptions(int& argc, char** argv)
 {
     QCoreApplication commandLine(argc, argv);
@@ -42,9 +41,10 @@ void AnswerInformationOptions(int& argc, char** argv)
         parser.showVersion();
 }
 
-// The file named on the command line, if any. Qt's arguments, not argv: on Windows they come from
-// the wide command line, so any file name reaches the program intact. A bad option ends the
-// program with Qt's message.
+// The file named on the command line, if any, once the window's application has taken out Qt's
+// own options (-platform, -style, ...); --help and --version answer and end the program here. Qt's
+// arguments, not argv: on Windows they come from the wide command line, so any file name reaches
+// the program intact. A bad option ends the program with Qt's message.
 std::optional<QString> FileArgument(const QCoreApplication& app)
 {
     QCommandLineParser parser;
@@ -64,10 +64,11 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Zarnith"));
     QCoreApplication::setApplicationName(QStringLiteral("Zarnith"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZARNITH_VERSION));
-    AnswerInformationOptions(argc, argv);
 
-    // Without a display Qt would abort with a terse message; say what is needed instead.
+    // Without a display Qt would abort with a terse message; say what is needed instead, once
+    // --help and --version, which need none, have had their answer.
     if (!zarnith::HasGraphicalSession()) {
+        AnswerInformationOptions(argc, argv);
         std::fprintf(stderr,
             "zarnith: no graphical session (DISPLAY or WAYLAND_DISPLAY is not set); "
             "Zarnith needs one to show its window.\n");

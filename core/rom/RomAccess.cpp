@@ -13,15 +13,14 @@ const GameInfo* FindGame(std::string_view code, std::uint8_t revision)
 
 std::optional<std::uint32_t> ReadWordAt(RomFile& file, std::uint32_t offset)
 {
-    file.SeekGet(offset, 4);
-    std::uint32_t word = 0;
-    for (int i = 0; i < 4; ++i) {
-        int byte = file.ReadByte();
-        if (byte == EndOfFile)
+    std::uint8_t bytes[4];
+    for (std::size_t got = 0; got < 4;) {
+        const std::size_t n = file.ReadBlock(std::uint64_t { offset } + got, bytes + got, 4 - got);
+        if (n == 0)
             return std::nullopt;
-        word |= static_cast<std::uint32_t>(byte) << (8 * i);
+        got += n;
     }
-    return word;
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
 OpenError RomAccess::OpenRom(const std::string& path)

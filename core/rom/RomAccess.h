@@ -56,7 +56,9 @@ private:
     bool m_tableWordInFile = false;
 };
 
-// Reads a little-endian 32-bit word at offset; nothing when the file ends first.
+// Reads a little-endian 32-bit word at offset from the file itself, never from what the stream
+// read ahead (which another program's writes may have made stale); nothing when the file ends
+// first.
 std::optional<std::uint32_t> ReadWordAt(RomFile& file, std::uint32_t offset);
 
 } // namespace zarnith

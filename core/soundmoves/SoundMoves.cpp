@@ -30,14 +30,6 @@ Bytes ReadBytes(RomFile& file, std::uint64_t offset, std::size_t size)
     return bytes;
 }
 
-std::optional<std::uint32_t> ReadWord(RomFile& file, std::uint32_t offset)
-{
-    const Bytes b = ReadBytes(file, offset, 4);
-    if (b.size() < 4)
-        return std::nullopt;
-    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
-}
-
 bool WriteBytes(RomFile& file, std::uint32_t offset, const Bytes& bytes)
 {
     file.SeekPut(offset);
@@ -232,7 +224,7 @@ SaveStatus SaveSoundMoves(
             return SaveStatus::Replaced;
         if (file.Size() < static_cast<long long>(std::max<std::uint64_t>(heldEnd, game.TableWordAt + 4)))
             return SaveStatus::Shorter;
-        if (ReadWord(file, game.TableWordAt) != place.Pointer)
+        if (ReadWordAt(file, game.TableWordAt) != place.Pointer)
             return SaveStatus::PointerChanged;
         return std::nullopt;
     };
@@ -309,7 +301,7 @@ SaveStatus SaveSoundMoves(
         return SaveStatus::MoveFailed;
     const std::uint32_t pointer = RomBase + *to;
     const bool pointed = WriteBytes(file, game.TableWordAt, Word(pointer));
-    const std::optional<std::uint32_t> word = ReadWord(file, game.TableWordAt);
+    const std::optional<std::uint32_t> word = ReadWordAt(file, game.TableWordAt);
     if (word == pointer) {
         place.Offset = *to;
         place.Pointer = pointer;
@@ -321,7 +313,7 @@ SaveStatus SaveSoundMoves(
     // knows, and nothing more is written to the file.
     if (word != place.Pointer
         && (!WriteBytes(file, game.TableWordAt, Word(place.Pointer))
-            || ReadWord(file, game.TableWordAt) != place.Pointer)) {
+            || ReadWordAt(file, game.TableWordAt) != place.Pointer)) {
         place.Held.clear();
         return SaveStatus::WriteFailed;
     }

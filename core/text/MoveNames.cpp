@@ -96,15 +96,13 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
         ReadMovedNames(file, rom.NamesListOffset(), names);
         return true;
     }
-    constexpr int count = MoveCount;
-    names.assign(static_cast<std::size_t>(count), std::string());
+    names.assign(MoveCount, std::string());
 
     // Nothing past the last name's slot is read: a name not ended there ends there, as at the
     // end of the file.
     const std::uint64_t start = rom.MoveNamesOffset();
-    const std::uint64_t end = rom.NamesListOffset() + std::uint64_t { NameSlotWidth } * (count + 1);
+    const std::uint64_t end = rom.NamesListOffset() + std::uint64_t { NameSlotWidth } * (MoveCount + 1);
     file.SeekGet(rom.MoveNamesOffset(), static_cast<std::size_t>(end > start ? end - start : 0));
-    std::uint64_t position = start;
     // The bytes are decoded straight from the stream's read-ahead, and each name is gathered in
     // a local buffer and stored when it ends: the loop then works in registers, not through the
     // stream's and the strings' fields byte by byte.
@@ -113,6 +111,7 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
     std::size_t k = 0;
     bool inName = false;
     while (k < names.size()) {
+        const std::uint64_t position = file.TellGet().value_or(end);
         std::span<const std::uint8_t> bytes = file.Buffered();
         bytes = bytes.first(
             static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), end - std::min(end, position))));
@@ -122,8 +121,6 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
             int read = position < end ? file.ReadByte() : EndOfFile;
             single = static_cast<std::uint8_t>(read == EndOfFile ? 0xFF : read);
             bytes = { &single, 1 };
-            if (read != EndOfFile)
-                ++position;
         }
         std::size_t used = 0;
         while (used < bytes.size() && k < names.size()) {
@@ -147,10 +144,8 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
                 inName = true;
             }
         }
-        if (bytes.data() != &single) {
+        if (bytes.data() != &single)
             file.Skip(used);
-            position += used;
-        }
     }
     return true;
 }
