@@ -98,6 +98,11 @@ bool IsValidMove(std::uint16_t id, int moveCount)
     return id >= 1 && id <= moveCount;
 }
 
+int LargestMove(const RomAccess& rom, const MoveNameList& names)
+{
+    return rom.NamesAtOwnOffset() ? static_cast<int>(names.size()) : MaxMoveCount;
+}
+
 std::string EntryName(std::uint16_t id, const MoveNameList& names)
 {
     if (IsValidMove(id, static_cast<int>(names.size())))
@@ -126,14 +131,19 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
     RomFile& file = rom.File();
     const std::uint32_t start = rom.SoundMovesOffset();
     const bool own = rom.TableAtOwnOffset();
-    const int moveCount = static_cast<int>(names.size());
-    const int bound = own ? SoundMoveCount : moveCount;
+    const int moveCount = LargestMove(rom, names);
+    const int bound = own ? SoundMoveCount : static_cast<int>(names.size());
     Bytes held;
     bool ended = false;
     bool cut = false;
     bool allValid = true;
     file.SeekGet(start, 2 * (bound + 1));
     for (int i = 0; i <= bound && !ended; ++i) {
+        // The game reads no table past the cartridge's last address, whatever the file holds.
+        if (std::uint64_t { start } + 2 * i + 2 > MaxRomSize) {
+            cut = true;
+            break;
+        }
         const int low = file.ReadByte();
         const int high = low == EndOfFile ? EndOfFile : file.ReadByte();
         if (high == EndOfFile) {

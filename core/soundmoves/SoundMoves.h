@@ -66,6 +66,12 @@ struct TablePlace
 // A move the list of moveCount names names: 1 to moveCount.
 bool IsValidMove(std::uint16_t id, int moveCount);
 
+// The largest number that counts as a move of the open ROM: the list's length where the names
+// are the game's own list; where a hack moved the list, MaxMoveCount, since its moves past the
+// names read may still be real ones (such an entry is shown by its number, counts as a move of
+// a moved table, and is never repaired).
+int LargestMove(const RomAccess& rom, const MoveNameList& names);
+
 // The name shown for a stored move number: the list's name for a valid one, otherwise a plain
 // mark of invalidity with the number, never another move's name.
 std::string EntryName(std::uint16_t id, const MoveNameList& names);
@@ -82,8 +88,8 @@ struct LoadResult
 
 // Reads the table where the game's table word points into table, and its place. The table is
 // trusted only when an end pair comes within ten entries at the game's own offset, or within
-// one entry per move of names elsewhere with every entry a valid move. Only a trusted table at the
-// game's own offset has its invalid entries put to askRepair; on yes the filler move is written
+// one entry per move of names elsewhere with every entry a move (see LargestMove). Only a trusted
+// table at the game's own offset has its entries that are no move put to askRepair; on yes the filler move is written
 // over the entry in the file at once. A pair cut by the end of the file is no entry.
 LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, TablePlace& place,
     const AskRepairFunction& askRepair);
@@ -138,8 +144,8 @@ struct SaveQuestions
 // one elsewhere holding anything else would not be trusted when read again.
 // Nothing is written unless the place is verified, the file is still the one opened, and it still
 // holds what was read. Every check reads the file itself, and the checks are made again after the
-// last question, just before the first byte is written. moveCount is the length of the ROM's
-// move list: what a valid move and the longest table are.
+// last question, just before the first byte is written. moveCount is the largest move of the
+// ROM (see LargestMove): what a valid move and the longest table are.
 SaveStatus SaveSoundMoves(
     RomAccess& rom, TablePlace& place, const SoundMoveTable& table, int moveCount, const SaveQuestions& ask);
 

@@ -1,7 +1,10 @@
 #include "text/MoveNames.h"
 #include "RomBuilder.h"
 #include "rom/RomAccess.h"
+#include "soundmoves/Document.h"
 #include "soundmoves/SoundMoves.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -35,11 +38,13 @@ MoveNameList NamesOf(const RomImage& image)
     return names;
 }
 
-// Reads the names of an image whose name list at Ruby's offset starts with list.
-MoveNameList ReadNames(const Bytes& list, std::size_t extra = 0x4000)
+// Ruby's list of synthetic names with the given slots (from move 1's on) put over it.
+RomImage WithSlots(const std::vector<Bytes>& slots)
 {
-    return NamesOf(
-        RomImage(Ruby.MoveNamesOffset + extra).Header(Ruby.Code, Ruby.Revision).Put(Ruby.MoveNamesOffset, list));
+    RomImage image = RomImage::For(Ruby);
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        image.Put(Ruby.NamesAddress - RomBase + NameSlotWidth * (i + 1), slots[i]);
+    return image;
 }
 
 TEST(ReadMoveNames, SyntheticImageGivesEveryName)
@@ -54,53 +59,51 @@ TEST(ReadMoveNames, SyntheticImageGivesEveryName)
         EXPECT_EQ(names[id - 1], testing::SyntheticName(id));
 }
 
-TEST(ReadMoveNames, PaddingSpacesAndTerminators)
+// Each name is its own slot up to its first 0xFF, as the game reads it: what another tool left
+// after that 0xFF, or a slot with no 0xFF at all, never reaches the next name.
+TEST(ReadMoveNames, EachNameFromItsOwnSlot)
 {
-    Bytes roar = { 0xCC, 0xC9, 0xBB, 0xCC };
-    MoveNameList names = ReadNames(Concat({
-        { 0x00, 0x00 },
-        roar,
-        { 0xFF }, // leading padding is skipped
-        roar,
-        { 0x00, 0xFF }, // a zero inside a name is a trailing space
-        { 0x00, 0x00, 0xFF }, // only padding, then an empty name
-        { 0x00 },
-        Encode("A B"),
-        { 0xFF }, // zero before the name is padding, inside it a space
-        { 0xFF }, // an empty name right after a terminator
-        { 0x40, 0xFE, 0xFF },
-    }));
-    EXPECT_EQ(names[0], "ROAR");
-    EXPECT_EQ(names[1], "ROAR ");
-    EXPECT_EQ(names[2], "");
-    EXPECT_EQ(names[3], "A B");
-    EXPECT_EQ(names[4], "");
-    EXPECT_EQ(names[5], "?\\n");
-    EXPECT_EQ(names[6], "");
+    const Bytes roar = { 0xCC, 0xC9, 0xBB, 0xCC };
+    const std::vector<std::pair<Bytes, std::string>> slots = {
+        { Concat({ { 0x00, 0x00 }, roar, { 0xFF } }), "ROAR" }, // leading padding is skipped
+        { Concat({ roar, { 0x00, 0xFF } }), "ROAR " }, // a zero inside a name is a trailing space
+        { { 0x00, 0x00, 0xFF }, "" },
+        { Concat({ { 0x00 }, Encode("A B"), { 0xFF } }), "A B" },
+        { Concat({ Encode("PUNCH"), Bytes(8, 0xFF) }), "PUNCH" }, // renamed in place, padded with 0xFF
+        { Concat({ Encode("POUND"), { 0xFF }, Encode("CHOP"), { 0xFF, 0x00, 0x00 } }), "POUND" }, // old bytes after
+        { Bytes(NameSlotWidth, 0xBB), std::string(NameSlotWidth, 'A') }, // no end: the whole slot
+        { { 0xFF, 0xBB, 0xFF }, "" },
+        { { 0x40, 0xFE, 0xFF }, "?\\n" },
+    };
+    std::vector<Bytes> bytes;
+    for (const auto& slot : slots)
+        bytes.push_back(slot.first);
+    const MoveNameList names = NamesOf(WithSlots(bytes));
+    ASSERT_EQ(names.size(), static_cast<std::size_t>(MoveCount));
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        EXPECT_EQ(names[i], slots[i].second) << "move " << i + 1;
+    for (int id = static_cast<int>(slots.size()) + 1; id <= MoveCount; ++id)
+        ASSERT_EQ(names[id - 1], testing::SyntheticName(id));
 }
 
-TEST(ReadMoveNames, StopsAfterTheLastNameAndEmptiesNamesPastTheEndOfFile)
+TEST(ReadMoveNames, ReadsNoFurtherThanTheLastSlotAndEmptiesNamesPastTheEndOfFile)
 {
-    Bytes list;
-    for (int i = 0; i < MoveCount; ++i)
-        list.push_back(0xFF);
-    list.push_back(0xBB);
+    const std::size_t list = Ruby.NamesAddress - RomBase;
     TempDir dir;
-    RomImage image = RomImage(0).Header(Ruby.Code, Ruby.Revision).Put(Ruby.MoveNamesOffset, list);
     RomAccess rom;
-    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "exact.gba")), OpenError::None);
+    ASSERT_EQ(rom.OpenRom(RomImage::For(Ruby).WriteTo(dir, "whole.gba")), OpenError::None);
     ASSERT_NE(rom.IdentifyGame(), nullptr);
+    const std::uint64_t identified = rom.File().BytesRead();
     MoveNameList names;
-    names.assign(MoveCount, "old");
     ASSERT_TRUE(ReadMoveNames(rom, names));
-    EXPECT_EQ(names[MoveCount - 1], "");
-    EXPECT_EQ(rom.File().TellGet(), Ruby.MoveNamesOffset + MoveCount) << "read past the last terminator";
+    EXPECT_EQ(rom.File().BytesRead() - identified, std::uint64_t { NameSlotWidth } * MoveCount);
 
-    // An image cut after two names leaves the rest empty.
-    MoveNameList cut = ReadNames(Concat({ Encode("AB"), { 0xFF }, Encode("C") }), 3);
-    EXPECT_EQ(cut[0], "AB");
-    EXPECT_EQ(cut[1], "C");
-    for (int i = 2; i < MoveCount; ++i)
+    // An image cut inside move 3's slot keeps what its slot holds and leaves the rest empty.
+    MoveNameList cut = NamesOf(RomImage::For(Ruby).Resize(list + NameSlotWidth * 3 + 3));
+    EXPECT_EQ(cut[0], testing::SyntheticName(1));
+    EXPECT_EQ(cut[1], testing::SyntheticName(2));
+    EXPECT_EQ(cut[2], "Mov");
+    for (int i = 3; i < MoveCount; ++i)
         ASSERT_EQ(cut[i], "") << i;
 }
 
@@ -137,18 +140,43 @@ TEST_P(EveryGame, ReadsNamesAndTableThroughTheGamesWords)
     EXPECT_EQ(table.Entries[9].Id(), 354);
     EXPECT_EQ(place.Offset, game.SoundMovesOffset);
 
-    // With a hack's longer list, moves past 354 are named and asked nothing about.
-    image.PutMoveList(game, 0x400000, 400).PutTable(game.SoundMovesOffset, { 380, 400 });
+    // Moves renamed in place by another tool shift no other name: choosing a move by its name
+    // saves that move's number.
+    rom.CloseRom();
+    image.Put(list + NameSlotWidth * 5, Concat({ Encode("PUNCH"), Bytes(8, 0xFF) }));
+    image.Put(list + NameSlotWidth * 6, Concat({ Encode("POUND"), { 0xFF }, Encode("CHOP"), { 0xFF, 0x00, 0x00 } }));
+    Document document;
+    ASSERT_TRUE(document.Open(image.WriteTo(dir, "renamed.gba"), {}).Supported);
+    const MoveNameList& shown = document.Names();
+    for (int id : { 5, 6, 7, 100, MoveCount }) {
+        const std::string name = id == 5 ? "PUNCH" : id == 6 ? "POUND" : testing::SyntheticName(id);
+        const auto m = static_cast<int>(std::find(shown.begin(), shown.end(), name) - shown.begin());
+        ASSERT_TRUE(document.Change(0, m) || document.Table().Entries[0].Id() == id) << name;
+        ASSERT_EQ(document.Save({}), SaveStatus::Saved);
+        const Bytes saved = testing::ReadAll(document.Path());
+        EXPECT_EQ(saved[game.SoundMovesOffset] | saved[game.SoundMovesOffset + 1] << 8, id) << name;
+    }
+    document.Close();
+
+    // With a hack's longer list, moves past 354 are named, and every number up to 1,023 is a move
+    // asked nothing about, at the game's own place and in a moved table.
+    image.PutMoveList(game, 0x400000, 400).PutTable(game.SoundMovesOffset, { 380, 400, MaxMoveCount });
     ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "longer.gba")), OpenError::None);
     ASSERT_NE(rom.IdentifyGame(), nullptr);
     ASSERT_TRUE(ReadMoveNames(rom, names));
     loaded = LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) {
-        ADD_FAILURE() << "a question about a move the list names";
+        ADD_FAILURE() << "a question about a move of a moved list";
         return false;
     });
     EXPECT_EQ(loaded.Status, TableStatus::Verified);
     EXPECT_EQ(names.size(), 400u);
     EXPECT_EQ(table.Entries[1].Name, testing::SyntheticName(400));
+    EXPECT_EQ(table.Entries[2].Name, "??? (1023)");
+    image.PutTable(0x500000, { MaxMoveCount, 45 }).PutWord(game.TableWordAt, RomBase + 0x500000);
+    ASSERT_EQ(rom.OpenRom(image.WriteTo(dir, "moved.gba")), OpenError::None);
+    ASSERT_NE(rom.IdentifyGame(), nullptr);
+    ASSERT_TRUE(ReadMoveNames(rom, names));
+    EXPECT_EQ(LoadSoundMoves(rom, names, table, place, {}).Status, TableStatus::Verified);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -182,7 +210,9 @@ TEST(ReadMoveNames, ALongerMovedListIsCountedAndBounded)
         int Names, Malformed, Expected;
         std::uint8_t Padding; // after each name in its slot
     };
-    for (const Case c : { Case { 400, 0, 400, 0xFF }, Case { 400, 200, 354, 0 }, Case { 1100, 0, MaxMoveCount, 0 } }) {
+    // Untidy padding (0x01 after each name's 0xFF) keeps the list's length.
+    for (const Case c : { Case { 400, 0, 400, 0xFF }, Case { 400, 0, 400, 0x01 }, Case { 400, 200, 354, 0 },
+             Case { 1100, 0, MaxMoveCount, 0 } }) {
         RomImage image = RomImage::For(game).Fill(list, NameSlotWidth * (c.Names + 1), c.Padding);
         image.PutMoveList(game, list, c.Names);
         if (c.Malformed > 0)
