@@ -56,11 +56,57 @@ bool WritingRefused(int error)
 // belonging to it should one be left behind.
 constexpr int NameAttempts = 100;
 
+// The suffix adds at most this many bytes: a dot, nine digits, ".tmp".
+constexpr std::size_t SuffixLength = 14;
+// The longest file name the systems take (bytes on Linux, UTF-16 units on Windows, which are
+// never more than the UTF-8 bytes).
+constexpr std::size_t MaxNameLength = 255;
+
 std::string NameBeside(const std::string& path, int attempt)
 {
     const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    return path + "." + std::to_string((now + static_cast<unsigned long long>(attempt)) % 1000000000ULL) + ".tmp";
+    // A name the system took must have room for the suffix: a long one is cut, at the start of
+    // a character.
+#ifdef _WIN32
+    const std::size_t slash = path.find_last_of("/\\");
+#else
+    const std::size_t slash = path.find_last_of('/');
+#endif
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t end = path.size();
+    if (end - nameStart > MaxNameLength - SuffixLength) {
+        end = nameStart + MaxNameLength - SuffixLength;
+        while (end > nameStart && (static_cast<unsigned char>(path[end]) & 0xC0) == 0x80)
+            --end;
+    }
+    return path.substr(0, end) + "." + std::to_string((now + static_cast<unsigned long long>(attempt)) % 1000000000ULL)
+        + ".tmp";
 }
+
+std::filesystem::path FileSystemPath(const std::string& path)
+{
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+} // namespace
+
+std::string ResolveLinks(const std::string& path)
+{
+    // As many links in a row as the systems themselves follow.
+    constexpr int MaxLinks = 40;
+    std::filesystem::path at = FileSystemPath(path);
+    std::error_code error;
+    for (int i = 0; i < MaxLinks && std::filesystem::is_symlink(at, error); ++i) {
+        std::filesystem::path target = std::filesystem::read_symlink(at, error);
+        if (error)
+            break;
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    const std::u8string resolved = at.u8string();
+    return std::string(resolved.begin(), resolved.end());
+}
+
+namespace {
 
 } // namespace
 

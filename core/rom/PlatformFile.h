@@ -28,9 +28,14 @@ inline constexpr FileHandle NoFile = -1;
 // for reading only and *readOnly is set. On success *handle is set.
 OpenError OpenRegularFile(const std::string& path, FileHandle* handle, bool* readOnly);
 
-// Creates a new, empty file for reading and writing in the folder of path, named after it, with
-// the permissions of the file at path if there is one. On success *handle and *created are set.
+// Creates a new, empty file for reading and writing in the folder of path, named after it (cut
+// short where a long name leaves no room), with the permissions of the file at path if there is
+// one. On success *handle and *created are set.
 OpenError CreateFileBeside(const std::string& path, FileHandle* handle, std::string* created);
+
+// The file path names, following symbolic links (a link to a link included) to the last; path
+// itself when it is no link. A file written there keeps every link to it.
+std::string ResolveLinks(const std::string& path);
 
 // Puts the file at from in the place of to in one step, replacing any file there, and makes the
 // change durable. Neither file may be open on Windows.

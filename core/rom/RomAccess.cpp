@@ -1,5 +1,7 @@
 #include "rom/RomAccess.h"
 
+#include <algorithm>
+
 namespace zarnith {
 
 const GameInfo* FindGame(std::string_view code, std::uint8_t revision)
@@ -29,6 +31,12 @@ OpenError RomAccess::OpenRom(const std::string& path)
     return m_file.Open(path);
 }
 
+void RomAccess::AdoptRom(FileHandle handle, const std::string& path)
+{
+    m_game = nullptr;
+    m_file.Adopt(handle, path);
+}
+
 bool RomAccess::CloseRom()
 {
     m_game = nullptr;
@@ -55,8 +63,10 @@ const GameInfo* RomAccess::IdentifyGame()
         return nullptr;
     m_game = game;
 
-    const long long size = m_file.Size();
-    // An address inside the file: o = address - RomBase, with count more bytes from o on.
+    // An address inside the file: o = address - RomBase, with count more bytes from o on. The
+    // game reads its cartridge at RomBase up to MaxRomSize; addresses past that are the
+    // cartridge's mirrors, never the bytes of a longer file.
+    const long long size = std::min<long long>(m_file.Size(), MaxRomSize);
     auto inside = [size](std::optional<std::uint32_t> word, std::uint32_t count) {
         return word && *word >= RomBase && static_cast<long long>(*word - RomBase) + count <= size;
     };

@@ -18,6 +18,8 @@ class RomAccess
 {
 public:
     OpenError OpenRom(const std::string& path);
+    // Opens the file already open for reading and writing through handle (see RomFile::Adopt).
+    void AdoptRom(FileHandle handle, const std::string& path);
     bool IsRomOpen() const { return m_file.IsOpen(); }
     bool CloseRom();
 

@@ -9,7 +9,7 @@ RomFile::~RomFile()
     Close();
 }
 
-OpenError RomFile::Open(const std::string& path)
+void RomFile::Start()
 {
     Close();
     m_position = 0;
@@ -18,6 +18,11 @@ OpenError RomFile::Open(const std::string& path)
     m_pending.clear();
     m_bytesRead = 0;
     m_bytesWritten = 0;
+}
+
+OpenError RomFile::Open(const std::string& path)
+{
+    Start();
     OpenError error = OpenRegularFile(path, &m_handle, &m_readOnly);
     if (error != OpenError::None) {
         m_handle = NoFile;
@@ -25,6 +30,14 @@ OpenError RomFile::Open(const std::string& path)
     }
     m_path = path;
     return error;
+}
+
+void RomFile::Adopt(FileHandle handle, const std::string& path)
+{
+    Start();
+    m_handle = handle;
+    m_readOnly = false;
+    m_path = path;
 }
 
 bool RomFile::Close()
@@ -100,6 +113,18 @@ std::size_t RomFile::ReadBlock(std::uint64_t offset, std::uint8_t* out, std::siz
         return 0;
     m_bytesRead += static_cast<std::uint64_t>(count);
     return static_cast<std::size_t>(count);
+}
+
+bool RomFile::WriteBlock(std::uint64_t offset, const std::uint8_t* bytes, std::size_t size)
+{
+    if (!IsOpen() || m_readOnly || (!m_pending.empty() && !Flush()))
+        return false;
+    // What was read ahead may no longer be what the file holds.
+    m_bufferLength = 0;
+    if (!WriteAt(m_handle, offset, bytes, size))
+        return false;
+    m_bytesWritten += size;
+    return true;
 }
 
 bool RomFile::WriteByte(std::uint8_t value)

@@ -33,6 +33,10 @@ public:
     // Closes any file already open, then opens path with a clear state: for reading and writing,
     // or for reading only when the system refuses writing (see ReadOnly).
     OpenError Open(const std::string& path);
+    // Closes any file already open, then takes over handle, a file opened for reading and
+    // writing at path: a file just made may be writable through its handle only (the user's
+    // umask may make it read-only by name).
+    void Adopt(FileHandle handle, const std::string& path);
     bool IsOpen() const { return m_handle != NoFile; }
     // Whether the open file may only be read: every write to it is refused.
     bool ReadOnly() const { return m_readOnly; }
@@ -67,6 +71,10 @@ public:
     // Reads up to size bytes at offset straight into out, past the read-ahead (for long
     // sequential scans); the number read, 0 at the end of the file or when it cannot be read.
     std::size_t ReadBlock(std::uint64_t offset, std::uint8_t* out, std::size_t size);
+
+    // Writes size bytes at offset straight to the file, past what is held (for copying whole
+    // files); false when any could not be written.
+    bool WriteBlock(std::uint64_t offset, const std::uint8_t* bytes, std::size_t size);
 
     void SeekPut(std::uint32_t offset);
     bool WriteByte(std::uint8_t value);
@@ -103,6 +111,7 @@ private:
     static constexpr std::size_t FirstRead = 64;
     static constexpr std::size_t NextRead = 2048;
 
+    void Start();
     bool Fill();
     int ReadByteSlow();
     static bool Injected(int& countdown);

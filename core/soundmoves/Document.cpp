@@ -9,7 +9,7 @@ namespace zarnith {
 namespace {
 
 // Copies every byte of from into the empty file to; false when a read or write fails.
-bool CopyImage(RomFile& from, FileHandle to)
+bool CopyImage(RomFile& from, RomFile& to)
 {
     const long long size = from.Size();
     if (size < 0)
@@ -19,7 +19,7 @@ bool CopyImage(RomFile& from, FileHandle to)
         const std::size_t want = static_cast<std::size_t>(
             std::min<std::uint64_t>(buffer.size(), static_cast<std::uint64_t>(size) - offset));
         const std::size_t got = from.ReadBlock(offset, buffer.data(), want);
-        if (got == 0 || !WriteAt(to, offset, buffer.data(), got))
+        if (got == 0 || !to.WriteBlock(offset, buffer.data(), got))
             return false;
         offset += got;
     }
@@ -30,16 +30,17 @@ bool CopyImage(RomFile& from, FileHandle to)
 
 Document::OpenResult Document::Open(const std::string& path, const AskRepairFunction& askRepair)
 {
-    Close();
+    // The open file itself is let go first: on Windows it would keep a second open from writing.
+    if (IsOpen() && File().IsFileAt(path))
+        Close();
     OpenResult result;
-    result.Error = m_rom->OpenRom(path);
-    if (result.Error != OpenError::None)
+    auto next = std::make_unique<RomAccess>();
+    result.Error = next->OpenRom(path);
+    if (result.Error != OpenError::None || next->IdentifyGame() == nullptr)
         return result;
-    if (m_rom->IdentifyGame() == nullptr) {
-        m_rom->CloseRom();
-        return result;
-    }
     result.Supported = true;
+    Close();
+    m_rom = std::move(next);
     m_path = path;
     ReadMoveNames(*m_rom, m_names);
     SoundMoveTable table;
@@ -137,7 +138,7 @@ SaveStatus Document::Save(const SaveQuestions& ask)
 {
     if (!CanSave())
         return SaveStatus::NotVerified;
-    SaveStatus status = SaveSoundMoves(*m_rom, m_place, Table(), static_cast<int>(m_names.size()), ask);
+    SaveStatus status = SaveSoundMoves(*m_rom, m_place, Table(), LargestMove(*m_rom, m_names), ask);
     if (SaveSucceeded(status))
         m_saved = m_current;
     // What a failed write left is no step of the history, whatever the step it was meant for.
@@ -146,10 +147,12 @@ SaveStatus Document::Save(const SaveQuestions& ask)
     return status;
 }
 
-SaveAsResult Document::SaveAs(const std::string& path, const SaveQuestions& ask)
+SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& ask)
 {
     if (!CanSaveAs())
         return { SaveAsStatus::NotEditable };
+    // A symbolic link keeps pointing at the file it names, which takes the copy.
+    const std::string path = ResolveLinks(chosen);
     if (File().IsFileAt(path)) {
         if (IsReadOnly())
             return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, OpenError::Permission };
@@ -171,9 +174,12 @@ SaveAsResult Document::SaveAs(const std::string& path, const SaveQuestions& ask)
     const OpenError created = CreateFileBeside(path, &handle, &copyPath);
     if (created != OpenError::None)
         return { SaveAsStatus::CreateFailed, SaveStatus::NotVerified, created };
-    bool copied = CopyImage(File(), handle) && SyncFile(handle);
-    copied = CloseFile(handle) && copied;
-    if (!copied) {
+    // The copy is written through the handle that made it, which may write it even where the
+    // user's umask makes a new file read-only by name.
+    RomAccess copy;
+    copy.AdoptRom(handle, copyPath);
+    if (!CopyImage(File(), copy.File()) || !copy.File().Sync()) {
+        copy.CloseRom();
         RemoveFile(copyPath);
         return { SaveAsStatus::CopyFailed };
     }
@@ -182,15 +188,10 @@ SaveAsResult Document::SaveAs(const std::string& path, const SaveQuestions& ask)
     // another program's change to the original included.
     TablePlace place = m_place;
     SaveStatus status = SaveStatus::NotVerified;
-    {
-        RomAccess copy;
-        if (copy.OpenRom(copyPath) != OpenError::None || copy.File().ReadOnly())
-            status = SaveStatus::WriteFailed;
-        else if (copy.IdentifyGame() == Game())
-            status = SaveSoundMoves(copy, place, Table(), static_cast<int>(m_names.size()), ask);
-        if (!copy.CloseRom() && SaveSucceeded(status))
-            status = SaveStatus::WriteFailed;
-    }
+    if (copy.IdentifyGame() == Game())
+        status = SaveSoundMoves(copy, place, Table(), LargestMove(*m_rom, m_names), ask);
+    if (!copy.CloseRom() && SaveSucceeded(status))
+        status = SaveStatus::WriteFailed;
     if (!SaveSucceeded(status)) {
         RemoveFile(copyPath);
         return { SaveAsStatus::TableNotSaved, status };

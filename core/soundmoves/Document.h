@@ -52,7 +52,7 @@ public:
 
     // Opens path in place of whatever was open: identifies the game, reads its names and its
     // table (asking about invalid entries), and starts a new history. A file that cannot be
-    // opened or is not supported leaves nothing open. A file that may only be read opens
+    // opened or is not supported leaves what was open as it was, history and all. A file that may only be read opens
     // read-only: nothing is asked about invalid entries, since nothing may be written to it.
     OpenResult Open(const std::string& path, const AskRepairFunction& askRepair);
     void Close();
@@ -101,7 +101,8 @@ public:
     // open file: a copy is made beside path and made durable, the table saved into it, and then
     // it takes path's place in one step, so that path is never half written. On success the
     // document goes on with the file at path, which holds the current step. Path naming the open
-    // file is a plain Save.
+    // file is a plain Save. Where path is a symbolic link, the file it names is written and the
+    // link stays.
     SaveAsResult SaveAs(const std::string& path, const SaveQuestions& ask);
 
 private:

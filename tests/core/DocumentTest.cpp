@@ -96,6 +96,14 @@ TEST_F(OpenDocument, AFailedSaveKeepsTheEditsModified)
 TEST_F(OpenDocument, OpeningOrClosingStartsANewHistory)
 {
     ASSERT_TRUE(document.Insert(0, 4));
+    // A file that cannot be opened, or is no supported image, leaves the open one as it was.
+    const std::string text = RomImage(0x200).WriteTo(dir, "text.gba");
+    for (const std::string& other : { dir.File("missing.gba"), text }) {
+        EXPECT_FALSE(document.Open(other, {}).Supported);
+        EXPECT_EQ(document.Path(), path);
+        EXPECT_TRUE(document.CanUndo() && document.IsModified());
+        EXPECT_EQ(Ids(document), (std::vector<int> { 5, 1, 2 }));
+    }
     document.Open(path, [](int, std::uint16_t) { return true; });
     EXPECT_FALSE(document.CanUndo());
     EXPECT_FALSE(document.IsModified());
@@ -166,6 +174,56 @@ TEST(Document, AFailedSaveAsChangesNoFile)
         EXPECT_EQ(document.Path(), path);
         EXPECT_TRUE(document.IsModified());
     }
+}
+
+// Save As onto any name the system takes: a symbolic link (the file it names is written and the
+// link stays), the longest names, and a new file under a umask that makes it read-only by name.
+TEST(Document, SaveAsOntoLinksLongNamesAndUnderAStrictUmask)
+{
+    for (const std::string edge : { "link", "long name", "umask" }) {
+        SCOPED_TRACE(edge);
+        TempDir dir;
+        RomImage image = RomImage::For(Emerald, { 1, 2 });
+        const std::string path = image.WriteTo(dir, "rom.gba");
+        std::string target = dir.File(edge == "long name" ? std::string(247, 'n') + ".gba" : "new.gba");
+        std::string written = target;
+        if (edge == "link") {
+            written = RomImage(0).Put(0, { 1 }).WriteTo(dir, "named.gba");
+            if (!testing::MakeLink("named.gba", target))
+                continue;
+        }
+        Document document;
+        ASSERT_TRUE(document.Open(path, {}).Supported);
+        ASSERT_TRUE(document.Change(0, 9));
+        const int mask = edge == "umask" ? testing::SetUmask(0222) : 0;
+        if (mask < 0)
+            continue;
+        const SaveAsResult result = document.SaveAs(target, {});
+        if (edge == "umask")
+            testing::SetUmask(mask);
+        EXPECT_EQ(result.Status, SaveAsStatus::Saved);
+        EXPECT_EQ(result.Table, SaveStatus::Saved);
+        EXPECT_EQ(ReadAll(written)[Emerald.SoundMovesOffset], 10);
+        EXPECT_EQ(std::filesystem::is_symlink(target), edge == "link");
+        EXPECT_EQ(ReadAll(path), image.Data);
+        EXPECT_EQ(FilesIn(dir), edge == "link" ? 3u : 2u);
+    }
+}
+
+// The game reads its cartridge up to 32 MiB: a longer file whose word points at a table in the
+// mirror past that is never read or written there.
+TEST(Document, NoTablePastTheCartridgesAddressSpace)
+{
+    TempDir dir;
+    RomImage image = RomImage::For(Emerald).Resize(MaxRomSize + 0x100000);
+    image.PutTable(MaxRomSize + 0x100, { 1, 2 }).PutWord(Emerald.TableWordAt, RomBase + MaxRomSize + 0x100);
+    const std::string path = image.WriteTo(dir, "long.gba");
+    Document document;
+    const Document::OpenResult opened = document.Open(path, [](int, std::uint16_t) { return true; });
+    EXPECT_EQ(opened.Load.Status, TableStatus::NotLocated);
+    EXPECT_FALSE(document.CanEdit());
+    EXPECT_EQ(document.SaveAs(dir.File("copy.gba"), {}).Status, SaveAsStatus::NotEditable);
+    EXPECT_EQ(ReadAll(path), image.Data);
 }
 
 TEST(Document, AFileThatMayOnlyBeReadIsShownEditedAndSavedElsewhere)

@@ -288,6 +288,16 @@ bool MakeLink(const std::string& target, const std::string& link)
 #endif
 }
 
+int SetUmask(int mask)
+{
+#ifdef __linux__
+    return static_cast<int>(::umask(static_cast<mode_t>(mask)));
+#else
+    (void)mask;
+    return -1;
+#endif
+}
+
 const char* DevicePath()
 {
 #ifdef _WIN32

@@ -96,6 +96,8 @@ bool MakeFifo(const std::string& path);
 // (Windows keeps them from it).
 bool OpenFilesCanChange();
 bool MakeLink(const std::string& target, const std::string& link);
+// Sets the mask of permissions new files do not get; the mask before, or -1 where there is none.
+int SetUmask(int mask);
 const char* DevicePath();
 
 } // namespace zarnith::testing
