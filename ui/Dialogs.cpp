@@ -16,6 +16,9 @@ int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& c
     if ((flags & MbButtons) == MbSaveDiscardCancel) {
         QPushButton* save = box.addButton(QMessageBox::Save);
         QPushButton* discard = box.addButton(QMessageBox::Discard);
+        // Qt's Save and Cancel carry a mnemonic and its Discard does not: its first letter then.
+        if (!discard->text().contains('&'))
+            discard->setText('&' + discard->text());
         QPushButton* cancel = box.addButton(QMessageBox::Cancel);
         box.setDefaultButton(save);
         box.setEscapeButton(cancel);

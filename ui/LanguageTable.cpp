@@ -59,12 +59,11 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::InsertMove, "Insert New Move", "Insérer une Nouvelle Attaque");
     set(Row::DeleteMove, "Delete Move", "Supprimer l'Attaque");
     set(Row::SaveFailed,
-        "The file could not be saved: writing to it failed. It may be partly written; check it before using it. "
+        "%1 could not be saved: writing to it failed. It may be partly written; check it before using it. "
         "Your edits are still open.",
-        "La rom n'a pas pu être sauvegardée : l'écriture a échoué. Elle est peut-être écrite en partie; "
+        "%1 n'a pas pu être sauvegardée : l'écriture a échoué. Elle est peut-être écrite en partie; "
         "vérifiez-la avant de l'utiliser. Vos modifications sont toujours ouvertes.");
-    set(Row::OpenFailed, "The file could not be opened for reading and writing: %1",
-        "Le fichier n'a pas pu être ouvert en lecture et en écriture : %1");
+    set(Row::OpenFailed, "%1 could not be opened: %2", "%1 n'a pas pu être ouvert : %2");
     set(Row::AlreadyOpen,
         "There's already a file open. Are you sure you want to open another? Any data not saved will be lost.",
         "Un fichier est déja ouvert. Êtes-vous sûr de vouloir ouvrir un autre? Toutes les données non "
@@ -105,8 +104,8 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::RemoveMove, "Re&move Move", "Re&tirer l'Attaque");
     set(Row::SaveChanges, "The sound-move table has changes that are not saved. Do you want to save them first?",
         "La table des attaques sonores a des modifications non sauvegardées. Voulez-vous les sauvegarder d'abord?");
-    set(Row::NotSaved, "The file was not saved, and nothing was written to it: %1",
-        "La rom n'a pas été sauvegardée, et rien n'y a été écrit : %1");
+    set(Row::NotSaved, "%1 was not saved, and nothing was written to it: %2",
+        "%1 n'a pas été sauvegardée, et rien n'y a été écrit : %2");
     set(Row::ReasonReplaced, "another file has taken its place since it was opened.",
         "un autre fichier a pris sa place depuis son ouverture.");
     set(Row::ReasonShorter, "it is now shorter than its sound-move table.",
@@ -143,9 +142,10 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::Moved, "The file was successfully saved! The sound-move table now stands at 0x%1.",
         "La rom a bien été sauvegardée! La table des attaques sonores se trouve maintenant à 0x%1.");
     set(Row::MoveFailed,
-        "The table could not be moved: writing it failed. The game's pointer was not changed, so the game still "
+        "The table could not be moved in %1: writing it failed. The game's pointer was not changed, so the game still "
         "reads the table where it was. Your edits are still open.",
-        "La table n'a pas pu être déplacée : l'écriture a échoué. Le pointeur du jeu n'a pas été modifié, donc le "
+        "La table n'a pas pu être déplacée dans %1 : l'écriture a échoué. Le pointeur du jeu n'a pas été modifié, donc "
+        "le "
         "jeu lit toujours la table à sa place. Vos modifications sont toujours ouvertes.");
     set(Row::NotLocated,
         "This image's code no longer points at a sound-move table inside the file (the pointer at 0x%1 holds "
@@ -195,6 +195,12 @@ void InitLanguageTable(LanguageStrings& table)
         "now. Your edits are still open.",
         "un autre programme a modifié la rom pendant que la question était ouverte. Sauvegardez de nouveau pour "
         "décider d'après ce qu'elle contient maintenant. Vos modifications sont toujours ouvertes.");
+    set(Row::EndedBeforeTable,
+        "The file ends before its sound-move table, which the game's code places at 0x%1: nothing of the table "
+        "could be read. The image is shown for viewing only, and nothing will be written to it.",
+        "La rom se termine avant sa table des attaques sonores, que le code du jeu place à 0x%1 : rien de la table "
+        "n'a pu être lu. La rom est affichée pour consultation seulement, et rien n'y sera écrit.");
+    set(Row::ViewOnly, "view only", "consultation seulement");
 }
 
 } // namespace zarnith

@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 71;
+inline constexpr int LanguageRowCount = 80;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -87,6 +87,8 @@ inline constexpr int MoveListLength = 67;
 inline constexpr int GrowQuestion = 68;
 inline constexpr int Grown = 69;
 inline constexpr int ReasonChangedWhileAsked = 70;
+inline constexpr int EndedBeforeTable = 71;
+inline constexpr int ViewOnly = 72;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

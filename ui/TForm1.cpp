@@ -297,6 +297,8 @@ void TForm1::UpdateControls()
               << QString::fromUtf8(m_document.Game()->Name.data(), static_cast<int>(m_document.Game()->Name.size()));
         if (m_document.IsReadOnly())
             title << Text(Row::ReadOnly);
+        if (!editable)
+            title << Text(Row::ViewOnly);
         if (!places.isEmpty())
             title << places.join(", ");
     }
@@ -330,9 +332,14 @@ int TForm1::OpenErrorReason(OpenError error)
     return Row::ReasonOther;
 }
 
-QString TForm1::OpenErrorText(OpenError error) const
+QString TForm1::OpenErrorText(OpenError error, const QString& path) const
 {
-    return Text(Row::OpenFailed).arg(Text(OpenErrorReason(error)));
+    return Text(Row::OpenFailed).arg(QDir::toNativeSeparators(path), Text(OpenErrorReason(error)));
+}
+
+QString TForm1::ShownPath() const
+{
+    return QDir::toNativeSeparators(QString::fromStdString(m_document.Path()));
 }
 
 // With unsaved edits, asks whether to save them, drop them or stay; true when the caller may go
@@ -376,21 +383,22 @@ void TForm1::OpenFile(const QString& path)
         OpenPath(path);
 }
 
+// A file that cannot be opened leaves the window, and the file open in it, as they were.
 void TForm1::OpenPath(const QString& path)
 {
-    ListBox1->clear();
-    MoveComboBox->clear();
     const Document::OpenResult opened = m_document.Open(path.toStdString(), [this](int index, std::uint16_t id) {
         // A Yes writes to the new file at once: the window names it before asking.
+        ListBox1->clear();
+        MoveComboBox->clear();
         UpdateControls();
         return Message(Text(Row::RepairQuestion).arg(index + 1).arg(id), Row::Attention, MbYesNo) != IdNo;
     });
     if (!opened.Supported) {
-        ReturnToNoRomState();
-        Message(opened.Error != OpenError::None ? OpenErrorText(opened.Error) : Text(Row::NotSupported), Row::Attention,
-            MbOk);
+        Message(opened.Error != OpenError::None ? OpenErrorText(opened.Error, path) : Text(Row::NotSupported),
+            Row::Attention, MbOk);
         return;
     }
+    MoveComboBox->clear();
     const MoveNameList& names = m_document.Names();
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
         MoveComboBox->addItem(QString::fromStdString(names[i]));
@@ -414,7 +422,11 @@ void TForm1::ReportLoad(const LoadResult& load)
     case TableStatus::Verified:
         break;
     case TableStatus::EndOfFile:
-        Message(Row::EndedEarly, Row::Attention, MbOk);
+        if (m_document.Table().Count() > 0)
+            Message(Row::EndedEarly, Row::Attention, MbOk);
+        else
+            Message(Text(Row::EndedBeforeTable).arg(Hex(rom.TableWord().value_or(RomBase) - RomBase)), Row::Attention,
+                MbOk);
         break;
     case TableStatus::NotLocated:
         Message(
@@ -489,13 +501,13 @@ void TForm1::ReportSave(SaveStatus status, const std::function<QString(const QSt
         if (intoCopy)
             refused(Row::ReasonCopyWriteFailed);
         else
-            Message(Row::MoveFailed, Row::Attention, MbOk);
+            Message(Text(Row::MoveFailed).arg(ShownPath()), Row::Attention, MbOk);
         break;
     case SaveStatus::WriteFailed:
         if (intoCopy)
             refused(Row::ReasonCopyWriteFailed);
         else
-            Message(Row::SaveFailed, Row::Attention, MbOk);
+            Message(Text(Row::SaveFailed).arg(ShownPath()), Row::Attention, MbOk);
         break;
     }
 }
@@ -505,7 +517,7 @@ bool TForm1::SaveDocument()
     const SaveStatus status = m_document.Save(Questions());
     UpdateControls();
     ReportSave(
-        status, [this](const QString& reason) { return Text(Row::NotSaved).arg(reason); }, false);
+        status, [this](const QString& reason) { return Text(Row::NotSaved).arg(ShownPath(), reason); }, false);
     if (SaveSucceeded(status))
         m_recent.Add(QString::fromStdString(m_document.Path()));
     FillRecentMenu();
@@ -535,7 +547,8 @@ bool TForm1::SaveDocumentAs()
         break;
     case SaveAsStatus::SameFile:
         ReportSave(
-            result.Table, [this](const QString& reason) { return Text(Row::NotSaved).arg(reason); }, false);
+            result.Table, [this](const QString& reason) { return Text(Row::NotSaved).arg(ShownPath(), reason); },
+            false);
         break;
     case SaveAsStatus::NotEditable:
         Message(notSaved(Text(Row::ReasonNotVerified)), Row::Attention, MbOk);

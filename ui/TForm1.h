@@ -110,7 +110,9 @@ private:
     void OpenRecentFile(const QString& path);
     int Message(int textRow, int captionRow, unsigned flags);
     int Message(const QString& text, int captionRow, unsigned flags);
-    QString OpenErrorText(OpenError error) const;
+    QString OpenErrorText(OpenError error, const QString& path) const;
+    // The open file's path as the system writes it.
+    QString ShownPath() const;
     static int OpenErrorReason(OpenError error);
     int SelectedEntry() const;
     void EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit);

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -32,11 +33,14 @@ public:
     int FileDialogs = 0;
     int SaveDialogs = 0;
     int Unscripted = 0; // dialogs shown with no answer left
+    std::function<void()> OnMessage; // run as each message box is shown
 
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) override
     {
         Messages.push_back({ text, caption, flags, parent ? parent->window()->windowTitle() : QString(),
             parent && parent->window()->isWindowModified() });
+        if (OnMessage)
+            OnMessage();
         if ((flags & MbButtons) == MbOk)
             return IdOk;
         if (Answers.empty()) {

@@ -178,15 +178,23 @@ private slots:
     {
         QFETCH(QString, code);
         QFETCH(int, revision);
-        // Open a good one first, so the refusal also shows it leaves the window with no ROM.
+        // Open a good one first and edit it: the refusal leaves it open with its edits.
         Open(Write(RomImage::For(Emerald), "good.gba"));
+        Select(0, 9);
+        form->ChangeMoveButton->click();
         RomImage image = RomImage::For(Emerald);
         image.Header(code.toStdString(), static_cast<std::uint8_t>(revision));
-        dialogs->Answers.push_back(IdYes);
+        dialogs->Answers.push_back(IdNo); // discard the edits
         Open(Write(image, "bad.gba"));
         QCOMPARE(dialogs->Messages.size(), std::size_t { 2 });
         QCOMPARE(dialogs->Messages[1].Text, form->Text(Row::NotSupported));
         QCOMPARE(dialogs->Messages[1].Flags, MbOk);
+        QVERIFY(form->windowTitle().startsWith("good.gba"));
+        QVERIFY(form->isWindowModified() && form->Doc().CanUndo());
+        QCOMPARE(form->ListBox1->item(0)->text(), QString("Move10"));
+        QCOMPARE(form->MoveComboBox->count(), MoveCount);
+        dialogs->Answers.push_back(IdNo);
+        form->Close1->trigger();
         VerifyNoRomState();
         QCOMPARE(testing::ReadAll(dir->File("bad.gba")), image.Data);
     }
@@ -216,7 +224,8 @@ private slots:
         }
         Open(QString::fromStdString(path));
         QCOMPARE(dialogs->Messages.size(), std::size_t { 1 });
-        QCOMPARE(dialogs->Messages[0].Text, "The file could not be opened for reading and writing: " + reason);
+        QCOMPARE(dialogs->Messages[0].Text,
+            QDir::toNativeSeparators(QString::fromStdString(path)) + " could not be opened: " + reason);
         QCOMPARE(dialogs->Messages[0].Caption, QString("Attention"));
         VerifyNoRomState();
     }
@@ -277,7 +286,8 @@ private slots:
     {
         RomImage image = RomImage::For(Emerald, { 1, 0, 2 });
         QString path = Write(image);
-        form->Doc().File().FailNthWrite(1);
+        // The file that fails is the new one, open when the question comes.
+        dialogs->OnMessage = [this] { form->Doc().File().FailNthWrite(1); };
         Open(path, { IdYes });
         QCOMPARE(dialogs->Messages.size(), std::size_t { 2 });
         QCOMPARE(dialogs->Messages[1].Text, form->Text(Row::RepairFailed));
@@ -307,7 +317,7 @@ private slots:
         form->ChangeMoveButton->click();
         form->Doc().File().FailNthWrite(1);
         form->Save1->trigger();
-        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::SaveFailed));
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::SaveFailed).arg(QDir::toNativeSeparators(path)));
         QVERIFY(form->isWindowModified());
         QCOMPARE(testing::ReadAll(path.toStdString()), expected);
 
@@ -319,8 +329,8 @@ private slots:
         std::filesystem::resize_file(path.toStdString(), TableAt(3));
         form->Save1->trigger();
         QCOMPARE(dialogs->Messages.back().Text,
-            QString("The file was not saved, and nothing was written to it: it is now shorter than its sound-move "
-                    "table."));
+            QDir::toNativeSeparators(path)
+                + " was not saved, and nothing was written to it: it is now shorter than its sound-move table.");
         QCOMPARE(std::filesystem::file_size(path.toStdString()), TableAt(3));
         QVERIFY(form->isWindowModified());
         dialogs->Answers.push_back(IdNo); // discard on close
@@ -504,7 +514,7 @@ private slots:
         form->Doc().File().FailNthWrite(1);
         dialogs->Answers.push_back(IdYes);
         form->Close1->trigger();
-        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::SaveFailed));
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::SaveFailed).arg(QDir::toNativeSeparators(path)));
         QVERIFY(form->Doc().IsOpen());
         QVERIFY(form->isWindowModified());
         dialogs->Answers.push_back(IdNo);
