@@ -55,20 +55,8 @@ void OpenPath(benchmark::State& state)
 void OpenPathWithoutNames(benchmark::State& state)
 {
     OpenLoop(state, [](RomAccess& rom, MoveNameList&) {
-        RomFile& file = rom.File();
-        file.SeekGet(rom.MoveNamesOffset());
-        for (std::size_t left = NamesSpan; left > 0;) {
-            std::span<const std::uint8_t> bytes = file.Buffered();
-            if (bytes.empty()) {
-                benchmark::DoNotOptimize(file.ReadByte());
-                --left;
-                continue;
-            }
-            std::size_t used = std::min(left, bytes.size());
-            benchmark::DoNotOptimize(bytes.data());
-            file.Skip(used);
-            left -= used;
-        }
+        static std::uint8_t bytes[NamesSpan];
+        benchmark::DoNotOptimize(rom.File().ReadBlock(rom.NamesListOffset() + NameSlotWidth, bytes, NamesSpan));
     });
 }
 
@@ -87,7 +75,7 @@ void RawReads(benchmark::State& state)
         got += std::fread(words, 1, 4, file);
         std::fseek(file, static_cast<long>(Game.NamesWordAt), SEEK_SET);
         got += std::fread(words + 4, 1, 4, file);
-        std::fseek(file, static_cast<long>(Game.MoveNamesOffset), SEEK_SET);
+        std::fseek(file, static_cast<long>(Game.NamesAddress - RomBase + NameSlotWidth), SEEK_SET);
         got += std::fread(namesBytes, 1, sizeof namesBytes, file);
         std::fseek(file, static_cast<long>(Game.SoundMovesOffset), SEEK_SET);
         got += std::fread(tableBytes, 1, sizeof tableBytes, file);
@@ -107,7 +95,7 @@ void Save(benchmark::State& state)
     ReadMoveNames(rom, names);
     LoadSoundMoves(rom, names, table, place, [](int, std::uint16_t) { return false; });
     for (auto _ : state)
-        benchmark::DoNotOptimize(SaveSoundMoves(rom, place, table, {}));
+        benchmark::DoNotOptimize(SaveSoundMoves(rom, place, table, MoveCount, {}));
 }
 
 // A 32 MiB image: the game's data, then bytes of all values (short runs of 0xFF among them, the

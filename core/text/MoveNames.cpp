@@ -33,14 +33,21 @@ std::span<const std::uint8_t> Slot(const std::vector<std::uint8_t>& bytes, int i
 }
 
 // A name as the game finds it in its slot: up to the slot's first 0xFF, zeros before it padding,
-// zeros inside it spaces.
-std::string DecodeSlot(std::span<const std::uint8_t> slot)
+// zeros inside it spaces. Gathered in a local buffer and stored once, into name's own storage.
+void DecodeSlot(std::span<const std::uint8_t> slot, std::string& name)
 {
-    std::string name;
+    // The longest text of a byte is seven characters ("[Right]").
+    char text[NameSlotWidth * 8];
+    std::size_t length = 0;
     auto byte = std::find_if(slot.begin(), slot.end(), [](std::uint8_t b) { return b != 0x00; });
-    for (; byte != slot.end() && *byte != 0xFF; ++byte)
-        name += CharacterTable[*byte];
-    return name;
+    for (; byte != slot.end() && *byte != 0xFF; ++byte) {
+        const std::string_view piece = CharacterTable[*byte];
+        if (piece.size() == 1)
+            text[length++] = piece[0];
+        else
+            length += piece.copy(text + length, piece.size());
+    }
+    name.assign(text, length);
 }
 
 // Appends up to size bytes read at offset to bytes; false when the file ended first.
@@ -103,7 +110,7 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
         count = CountMovedSlots(file, first, bytes);
     names.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        names[static_cast<std::size_t>(i)] = DecodeSlot(Slot(bytes, i));
+        DecodeSlot(Slot(bytes, i), names[static_cast<std::size_t>(i)]);
     return true;
 }
 
