@@ -162,35 +162,52 @@ std::uint32_t NamesWord(const FuzzCase& c, const GameInfo& game)
     return game.NamesAddress + ((c.NamesMoved & 2) != 0 ? NameSlotWidth : 0);
 }
 
-// The length of the move list as the model counts it: 354 at the game's own place or where the
-// word points nowhere; elsewhere the run of slots after move 0's that hold 1 to 12 characters,
-// 0xFF, then only 0x00 or 0xFF, between 354 and 1023.
-ZARNITH_UNINSTRUMENTED int ModelMoveCount(const Image& image, const GameInfo& game)
+// The move list as the model reads it: where the names word points inside the file (else the
+// game's own list), move n's name in the n-th 13-byte slot after move 0's, up to its first 0xFF,
+// the slot's end or the file's end, zeros before it skipped. 354 names at the game's own place
+// or where the word points nowhere; elsewhere the run of slots holding 1 to 12 characters and
+// then 0xFF (whatever follows), between 354 and 1023.
+struct ModelList
+{
+    std::vector<std::string> Names;
+    bool Own = true;
+};
+
+ZARNITH_UNINSTRUMENTED ModelList ModelNames(const Image& image, const GameInfo& game)
 {
     const std::optional<std::uint32_t> word = image.Word(game.NamesWordAt);
-    if (!word || *word < RomBase || *word - RomBase + NameSlotWidth + 1 > image.Size || *word == game.NamesAddress
-        || *word - RomBase + NameSlotWidth == game.MoveNamesOffset)
-        return MoveCount;
-    int count = 0;
-    for (; count < MaxMoveCount; ++count) {
-        const std::size_t slot = *word - RomBase + NameSlotWidth * (count + 1u);
-        int length = -1;
-        bool good = true;
-        for (std::size_t i = 0; i < NameSlotWidth && good; ++i) {
-            const int byte = image.At(slot + i);
+    const bool inFile = word && *word >= RomBase && *word - RomBase + NameSlotWidth + 1 <= image.Size;
+    const std::size_t list = inFile ? *word - RomBase : game.NamesAddress - RomBase;
+    ModelList model;
+    model.Own = !inFile || *word == game.NamesAddress || list + NameSlotWidth == game.MoveNamesOffset;
+    // Appends the name in slot id to name; whether the slot holds one ended by 0xFF.
+    auto slot = [&](int id, std::string* name) {
+        bool known = true;
+        bool started = false;
+        for (std::size_t i = 0; i < NameSlotWidth; ++i) {
+            const int byte = image.At(list + NameSlotWidth * static_cast<std::size_t>(id) + i);
             if (byte == EndOfFile)
-                good = false;
-            else if (length < 0 && byte == 0xFF)
-                length = static_cast<int>(i);
-            else if (length < 0)
-                good = byte != 0xAC && CharacterTable[byte] == "?" ? false : true;
-            else
-                good = byte == 0x00 || byte == 0xFF;
+                return false;
+            if (byte == 0xFF)
+                return i > 0 && known;
+            known = known && (byte == 0xAC || CharacterTable[byte] != "?");
+            started = started || byte != 0x00;
+            if (started)
+                name->append(CharacterTable[byte]);
         }
-        if (!good || length < 1)
-            break;
+        return false;
+    };
+    int count = MoveCount;
+    if (!model.Own) {
+        std::string ignored;
+        for (count = 0; count < MaxMoveCount && slot(count + 1, &ignored); ++count)
+            ignored.clear();
+        count = std::max(count, MoveCount);
     }
-    return std::max(count, MoveCount);
+    model.Names.resize(static_cast<std::size_t>(count));
+    for (int id = 1; id <= count; ++id)
+        slot(id, &model.Names[static_cast<std::size_t>(id - 1)]);
+    return model;
 }
 
 ZARNITH_UNINSTRUMENTED Image Build(const FuzzCase& c, const GameInfo* game)
@@ -257,7 +274,9 @@ struct ModelTable
     int Capacity = 0;
 };
 
-ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& game, int moveCount)
+// moveCount is the list's length (one entry per move of it bounds a moved table), largest the
+// largest number that counts as a move.
+ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& game, int moveCount, int largest)
 {
     ModelTable model;
     const std::optional<std::uint32_t> word = image.Word(game.TableWordAt);
@@ -284,7 +303,7 @@ ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& 
         }
         if (i < bound) {
             model.Entries.emplace_back(low, high);
-            valid = valid && IsValidMove(static_cast<std::uint16_t>(high * 256 + low), moveCount);
+            valid = valid && IsValidMove(static_cast<std::uint16_t>(high * 256 + low), largest);
         }
     }
     model.Status = !ended      ? TableStatus::NoEndPair
@@ -616,17 +635,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(built == nullptr || game == built, "the right game");
     Check(ReadMoveNames(rom, names), "read names");
-    const int moveCount = ModelMoveCount(image, *game);
-    Check(static_cast<int>(names.size()) == moveCount, "the length of the move list");
+    const ModelList list = ModelNames(image, *game);
+    Check(names == list.Names, "the move names, each from its own slot");
+    const int moveCount = static_cast<int>(names.size());
+    // Where the list was moved, every number up to 1,023 is a move.
+    const int largest = list.Own ? moveCount : MaxMoveCount;
 
     // The table as the model reads it, with the repairs the answers ask for.
-    ModelTable model = ModelLoad(image, *game, moveCount);
+    ModelTable model = ModelLoad(image, *game, moveCount, largest);
     int asked = 0;
     std::uint64_t written = 0;
     if (model.Status == TableStatus::Verified && model.Own) {
         for (std::size_t i = 0; i < model.Entries.size(); ++i) {
             auto& [low, high] = model.Entries[i];
-            if (IsValidMove(static_cast<std::uint16_t>(high * 256 + low), moveCount))
+            if (IsValidMove(static_cast<std::uint16_t>(high * 256 + low), largest))
                 continue;
             if (asked < 16 && ((c.Answers >> asked) & 1) != 0) {
                 low = FillerLow;
@@ -721,7 +743,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             };
         };
         const Asker real = asker(asked, nullptr);
-        const SaveStatus saved = SaveSoundMoves(rom, place, table, moveCount,
+        const SaveStatus saved = SaveSoundMoves(rom, place, table, largest,
             { [&] {
                  return real({ 0, 0, 0 }, overwrite);
              },
@@ -732,7 +754,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     return real({ 2, start, end }, confirm);
                 } });
         const SaveStatus expected = ModelSave(
-            image, modelPlace, *game, table, moveCount, overwrite, confirm, disk, asker(modelAsked, &image));
+            image, modelPlace, *game, table, largest, overwrite, confirm, disk, asker(modelAsked, &image));
         Check(saved == expected, "the save's outcome");
         Check(asked == modelAsked, "the questions put");
         Check(place.Held == modelPlace.Held && (place.Held.empty() || place.Offset == modelPlace.Offset),

@@ -67,21 +67,27 @@ int main(int argc, char** argv)
             Write(folder, "game" + std::to_string(g) + "-moved" + std::to_string(t), c);
         }
     }
-    // A hack's longer move list, one slot past the game's own place, and a table of moves past 354.
+    // Names renamed in place by other tools (padded with 0xFF, old bytes after the 0xFF); a hack's
+    // longer move list one slot past the game's own place, untidy in one slot, and a table of
+    // moves past 354 and past the names.
     for (std::size_t g = 0; g < SupportedGames.size(); g += 3) {
         const GameInfo& game = SupportedGames[g];
         const std::size_t list = game.NamesAddress - RomBase;
-        testing::RomImage image = testing::RomImage::For(game, { 380, 1, 400 });
+        testing::RomImage image = testing::RomImage::For(game, { 380, 1, 400, 1000 });
+        image.Put(list + NameSlotWidth * 5, { 0xCA, 0xCF, 0xC8, 0xBD, 0xC2, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF });
+        image.Put(list + NameSlotWidth * 6, { 0xCA, 0xC9, 0xCF, 0xC8, 0xBE, 0xFF, 0xBD, 0xC2, 0xFF, 0x00 });
         for (int id = MoveCount + 1; id <= 420; ++id)
             image.PutName(list, id, testing::SyntheticName(id));
+        image.Put(list + NameSlotWidth * 380 + 8, { 0x01, 0x02 });
         fuzz::FuzzCase c;
         c.Game = static_cast<std::uint8_t>(g);
-        c.NamesMoved = 2;
         c.Flags = 5;
         c.Edits = { { 0, 0, 143 }, { 8, 0, 150 } };
         auto first = image.Data.begin() + static_cast<std::ptrdiff_t>(list);
         c.Names.assign(first, first + NameSlotWidth * 421);
         c.Table.assign(image.Data.begin() + game.SoundMovesOffset, image.Data.begin() + game.SoundMovesOffset + 22);
+        Write(folder, "game" + std::to_string(g) + "-renamed", c);
+        c.NamesMoved = 2;
         Write(folder, "game" + std::to_string(g) + "-longer-list", c);
     }
     fuzz::FuzzCase raw;
