@@ -94,6 +94,7 @@ private slots:
         QCOMPARE(seen.Default, QString("Save"));
         QCOMPARE(seen.Escape, QString("Cancel"));
         QCOMPARE(Show(MbSaveDiscardCancel, Qt::Key_Escape).first, IdCancel);
+        QCOMPARE(Show(MbSaveDiscardCancel, Qt::Key_D).first, IdNo); // every button has a mnemonic
     }
 
     void okBoxHasOneButton()
