@@ -106,10 +106,6 @@ std::string ResolveLinks(const std::string& path)
     return std::string(resolved.begin(), resolved.end());
 }
 
-namespace {
-
-} // namespace
-
 #ifdef _WIN32
 
 namespace {

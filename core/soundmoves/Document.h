@@ -52,8 +52,9 @@ public:
 
     // Opens path in place of whatever was open: identifies the game, reads its names and its
     // table (asking about invalid entries), and starts a new history. A file that cannot be
-    // opened or is not supported leaves what was open as it was, history and all. A file that may only be read opens
-    // read-only: nothing is asked about invalid entries, since nothing may be written to it.
+    // opened or is not supported leaves what was open as it was, history and all. A file that
+    // may only be read opens read-only: nothing is asked about invalid entries, since nothing
+    // may be written to it.
     OpenResult Open(const std::string& path, const AskRepairFunction& askRepair);
     void Close();
 

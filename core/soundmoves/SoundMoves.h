@@ -88,9 +88,10 @@ struct LoadResult
 
 // Reads the table where the game's table word points into table, and its place. The table is
 // trusted only when an end pair comes within ten entries at the game's own offset, or within
-// one entry per move of names elsewhere with every entry a move (see LargestMove). Only a trusted
-// table at the game's own offset has its entries that are no move put to askRepair; on yes the filler move is written
-// over the entry in the file at once. A pair cut by the end of the file is no entry.
+// one entry per move of names elsewhere with every entry a move (see LargestMove). Only a
+// trusted table at the game's own offset has its entries that are no move put to askRepair; on
+// yes the filler move is written over the entry in the file at once. A pair cut by the end of
+// the file, or past the cartridge's address space, is no entry.
 LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, TablePlace& place,
     const AskRepairFunction& askRepair);
 
