@@ -3,6 +3,7 @@
 #include "soundmoves/TableEditing.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace zarnith {
 
@@ -115,6 +116,43 @@ bool Document::Append(int m)
 bool Document::Remove(int s)
 {
     return Apply([&](SoundMoveTable& t) { return RemoveMove(t, m_names, s); });
+}
+
+std::string Document::ExportTable() const
+{
+    if (!IsOpen())
+        return {};
+    const GameInfo& game = *Game();
+    std::string heading = "Zarnith sound-move table of ";
+    heading += game.Name;
+    heading += " (";
+    heading += game.Code;
+    heading += " revision " + std::to_string(game.Revision) + "), " + std::to_string(Table().Count());
+    heading += Table().Count() == 1 ? " entry" : " entries";
+    if (const std::optional<std::uint32_t> offset = TableOffset()) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(*offset));
+        heading += " at 0x";
+        heading += hex;
+        heading += *offset == game.SoundMovesOffset ? " (the game's own place)" : " (moved)";
+    }
+    return FormatTableText(Table(), heading);
+}
+
+ImportResult Document::Import(std::string_view text)
+{
+    if (!CanEdit())
+        return {};
+    TableText parsed = ParseTableText(text, m_names);
+    if (parsed.Refusal.Problem != TextProblem::None)
+        return { ImportStatus::Refused, std::move(parsed.Refusal), {} };
+    const bool changed = Apply([&](SoundMoveTable& table) {
+        table.Entries.clear();
+        for (std::uint16_t id : parsed.Moves)
+            table.Entries.push_back(EntryFromMoveIndex(id - 1, m_names));
+        return true;
+    });
+    return { changed ? ImportStatus::Imported : ImportStatus::Unchanged, {}, std::move(parsed.Notes) };
 }
 
 bool Document::Undo()

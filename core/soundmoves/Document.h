@@ -2,6 +2,7 @@
 
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
+#include "soundmoves/TableText.h"
 #include "text/MoveNames.h"
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zarnith {
@@ -34,6 +36,20 @@ struct SaveAsResult
     SaveAsStatus Status = SaveAsStatus::NotEditable;
     SaveStatus Table = SaveStatus::NotVerified; // how saving the table went, when it was tried
     OpenError Error = OpenError::None;
+};
+
+enum class ImportStatus {
+    Imported, // the text's table is the table now, one step of the history
+    Unchanged, // the text holds the table as it is: no step was added
+    Refused, // the text is no table of this image (see Refusal): nothing changed
+    NotEditable, // the table may not be edited
+};
+
+struct ImportResult
+{
+    ImportStatus Status = ImportStatus::NotEditable;
+    TextRefusal Refusal;
+    std::vector<TextNote> Notes; // lines read all the same, worth telling about
 };
 
 // The open ROM as the user edits it: its game, move names and sound-move table, the table's
@@ -87,6 +103,13 @@ public:
     bool Delete(int s);
     bool Append(int m);
     bool Remove(int s);
+
+    // The table as text (see TableText.h), its first line naming the game and where the table
+    // stands; empty when nothing is open.
+    std::string ExportTable() const;
+    // Makes the table the one text holds, moves named by this image's list, as one edit: undo
+    // returns the table before it. A refused text leaves the table and the history as they were.
+    ImportResult Import(std::string_view text);
 
     bool CanUndo() const { return m_current > 0; }
     bool CanRedo() const { return m_current + 1 < m_history.size(); }
