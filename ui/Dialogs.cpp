@@ -67,4 +67,31 @@ std::optional<QString> QtDialogs::GetSaveFileName(QWidget* parent, const QString
     return dialog.selectedFiles().constFirst();
 }
 
+namespace {
+
+std::optional<QString> RunTextDialog(QFileDialog& dialog)
+{
+    dialog.setDefaultSuffix(QString::fromLatin1(TextSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+std::optional<QString> QtDialogs::GetExportFileName(QWidget* parent, const QString& suggested)
+{
+    QFileDialog dialog(parent, QString(), suggested, QString::fromLatin1(TextFileFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return RunTextDialog(dialog);
+}
+
+std::optional<QString> QtDialogs::GetImportFileName(QWidget* parent, const QString& suggested)
+{
+    QFileDialog dialog(parent, QString(), suggested, QString::fromLatin1(TextFileFilter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return RunTextDialog(dialog);
+}
+
 } // namespace zarnith

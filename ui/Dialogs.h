@@ -27,6 +27,10 @@ inline constexpr const char* RomFileFilter = "Gameboy Advance Rom (*.gba);;Any F
 // Added to a name typed without a suffix in the file dialogs.
 inline constexpr const char* RomSuffix = "gba";
 
+// The filter and suffix of the dialogs for a table as text.
+inline constexpr const char* TextFileFilter = "Text Files (*.txt);;Any File (*)";
+inline constexpr const char* TextSuffix = "txt";
+
 // The modal dialogs the window uses, behind an interface so tests can answer them.
 class Dialogs
 {
@@ -40,6 +44,12 @@ public:
     // Asks for a file to save to, starting from suggested, and asks before an existing file is
     // replaced; nothing when the user cancels.
     virtual std::optional<QString> GetSaveFileName(QWidget* parent, const QString& suggested) = 0;
+    // Asks for a text file to export the table to, starting from suggested, and asks before an
+    // existing file is replaced; nothing when the user cancels.
+    virtual std::optional<QString> GetExportFileName(QWidget* parent, const QString& suggested) = 0;
+    // Asks for an existing text file to import a table from, starting from suggested; nothing
+    // when the user cancels.
+    virtual std::optional<QString> GetImportFileName(QWidget* parent, const QString& suggested) = 0;
 };
 
 // Sets up the Open command's file dialog: an existing file, ROM images or any file, and a name
@@ -52,6 +62,8 @@ public:
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) override;
     std::optional<QString> GetOpenFileName(QWidget* parent) override;
     std::optional<QString> GetSaveFileName(QWidget* parent, const QString& suggested) override;
+    std::optional<QString> GetExportFileName(QWidget* parent, const QString& suggested) override;
+    std::optional<QString> GetImportFileName(QWidget* parent, const QString& suggested) override;
 };
 
 } // namespace zarnith

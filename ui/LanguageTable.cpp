@@ -195,6 +195,36 @@ void InitLanguageTable(LanguageStrings& table)
         "now. Your edits are still open.",
         "un autre programme a modifié la rom pendant que la question était ouverte. Sauvegardez de nouveau pour "
         "décider d'après ce qu'elle contient maintenant. Vos modifications sont toujours ouvertes.");
+    set(Row::ExportTable, "&Export Table…", "&Exporter la table…");
+    set(Row::ImportTable, "&Import Table…", "&Importer une table…");
+    set(Row::Exported, "The table was exported to %1.", "La table a été exportée dans %1.");
+    set(Row::ExportFailed, "The table could not be exported: %1 could not be written.",
+        "La table n'a pas pu être exportée : %1 n'a pas pu être écrit.");
+    set(Row::ImportReadFailed, "The table was not imported, and it stays as it was: %1 could not be read.",
+        "La table n'a pas été importée, et elle reste telle qu'elle était : %1 n'a pas pu être lu.");
+    set(Row::ImportRefusedLine, "The table was not imported, and it stays as it was. Line %1 of %2: %3",
+        "La table n'a pas été importée, et elle reste telle qu'elle était. Ligne %1 de %2 : %3");
+    set(Row::ImportRefusedFile, "The table was not imported, and it stays as it was. %1: %2",
+        "La table n'a pas été importée, et elle reste telle qu'elle était. %1 : %2");
+    set(Row::ReasonNotText, "this is not UTF-8 text.", "ce n'est pas du texte UTF-8.");
+    set(Row::ReasonTooLarge, "the file is larger than the text of any table (%1 bytes at most).",
+        "le fichier est plus grand que le texte de toute table (%1 octets au plus).");
+    set(Row::ReasonUnknownName, "no move of this image is named \"%1\".",
+        "aucune attaque de cette rom ne s'appelle « %1 ».");
+    set(Row::ReasonNotAMove, "%1 is not a move of this image (its moves are 1 to %2).",
+        "%1 n'est pas une attaque de cette rom (ses attaques vont de 1 à %2).");
+    set(Row::ReasonTooManyEntries, "the table would have more entries than this image has moves (%1).",
+        "la table aurait plus d'entrées que cette rom n'a d'attaques (%1).");
+    set(Row::ReasonNoEntries, "the file names no move.", "le fichier ne nomme aucune attaque.");
+    set(Row::ImportNotes, "The table was imported. Some of its lines are worth a look:\n\n%1",
+        "La table a été importée. Certaines de ses lignes méritent un coup d'œil :\n\n%1");
+    set(Row::NoteNameMismatch, "Line %1: move %2 is %3 in this image, not %4.",
+        "Ligne %1 : l'attaque %2 est %3 dans cette rom, pas %4.");
+    set(Row::NoteAmbiguous, "Line %1: \"%2\" names more than one move of this image; move %3 was taken.",
+        "Ligne %1 : « %2 » nomme plusieurs attaques de cette rom; l'attaque %3 a été prise.");
+    set(Row::NotesMore, "… and %1 more.", "… et %1 de plus.");
+    set(Row::ImportUnchanged, "The table already holds the moves of %1; nothing changed.",
+        "La table contient déjà les attaques de %1; rien n'a changé.");
 }
 
 } // namespace zarnith

@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 71;
+inline constexpr int LanguageRowCount = 140;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -87,6 +87,25 @@ inline constexpr int MoveListLength = 67;
 inline constexpr int GrowQuestion = 68;
 inline constexpr int Grown = 69;
 inline constexpr int ReasonChangedWhileAsked = 70;
+// The table as text.
+inline constexpr int ExportTable = 110;
+inline constexpr int ImportTable = 111;
+inline constexpr int Exported = 112;
+inline constexpr int ExportFailed = 113;
+inline constexpr int ImportReadFailed = 114;
+inline constexpr int ImportRefusedLine = 115;
+inline constexpr int ImportRefusedFile = 116;
+inline constexpr int ReasonNotText = 117;
+inline constexpr int ReasonTooLarge = 118;
+inline constexpr int ReasonUnknownName = 119;
+inline constexpr int ReasonNotAMove = 120;
+inline constexpr int ReasonTooManyEntries = 121;
+inline constexpr int ReasonNoEntries = 122;
+inline constexpr int ImportNotes = 123;
+inline constexpr int NoteNameMismatch = 124;
+inline constexpr int NoteAmbiguous = 125;
+inline constexpr int NotesMore = 126;
+inline constexpr int ImportUnchanged = 127;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

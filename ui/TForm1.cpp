@@ -1,5 +1,7 @@
 #include "TForm1.h"
 
+#include "TableTextFile.h"
+
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -129,10 +131,14 @@ void TForm1::BuildWindow()
     ClearRecent1 = action(OpenRecent1, "ClearRecent1", "&Clear List", &TForm1::ClearRecent1Click);
     Save1 = action(File1, "Save1", "&Save", &TForm1::Save1Click);
     SaveAs1 = action(File1, "SaveAs1", "Save &As…", &TForm1::SaveAs1Click);
+    ExportTable1 = action(File1, "ExportTable1", "&Export Table…", &TForm1::ExportTable1Click);
+    ImportTable1 = action(File1, "ImportTable1", "&Import Table…", &TForm1::ImportTable1Click);
     Close1 = action(File1, "Close1", "&Close", &TForm1::Close1Click);
     Exit1 = action(File1, "Exit1", "E&xit", &TForm1::Exit1Click);
     Save1->setEnabled(false);
     SaveAs1->setEnabled(false);
+    ExportTable1->setEnabled(false);
+    ImportTable1->setEnabled(false);
     Close1->setEnabled(false);
     // Another run may have changed the list since.
     connect(File1, &QMenu::aboutToShow, this, &TForm1::FillRecentMenu);
@@ -143,6 +149,8 @@ void TForm1::BuildWindow()
     QList<QKeySequence> saveAs = QKeySequence::keyBindings(QKeySequence::SaveAs);
     SaveAs1->setShortcuts(
         saveAs.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S) } : saveAs);
+    ExportTable1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    ImportTable1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     Close1->setShortcuts(QKeySequence::Close);
     QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
     Exit1->setShortcuts(quit.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::Key_Q) } : quit);
@@ -218,6 +226,8 @@ void TForm1::SetMenuCaptions()
     ClearRecent1->setText(Text(Row::ClearRecent));
     Save1->setText(Text(Row::Save));
     SaveAs1->setText(Text(Row::SaveAs));
+    ExportTable1->setText(Text(Row::ExportTable));
+    ImportTable1->setText(Text(Row::ImportTable));
     Close1->setText(Text(Row::Close));
     Exit1->setText(Text(Row::Exit));
     Edit1->setTitle(Text(Row::Edit));
@@ -277,6 +287,8 @@ void TForm1::UpdateControls()
     MoveComboBox->setEnabled(open);
     for (QPushButton* button : { ChangeMoveButton, InsertMoveButton, DeleteMoveButton })
         button->setEnabled(editable);
+    ExportTable1->setEnabled(editable);
+    ImportTable1->setEnabled(editable);
     AddMove1->setEnabled(editable);
     RemoveMove1->setEnabled(editable);
     Undo1->setEnabled(m_document.CanUndo());
@@ -572,6 +584,106 @@ void TForm1::SaveAs1Click()
 {
     if (m_document.CanSaveAs())
         SaveDocumentAs();
+}
+
+void TForm1::ExportTable1Click()
+{
+    if (!m_document.CanEdit())
+        return;
+    const std::optional<QString> path
+        = m_dialogs.GetExportFileName(this, TableTextPathFor(QString::fromStdString(m_document.Path())));
+    if (!path)
+        return;
+    const QString shown = QDir::toNativeSeparators(*path);
+    if (WriteTableTextFile(*path, m_document.ExportTable()))
+        Message(Text(Row::Exported).arg(shown), Row::Attention, MbOk);
+    else
+        Message(Text(Row::ExportFailed).arg(shown), Row::Attention, MbOk);
+}
+
+QString TForm1::ImportRefusal(const ImportResult& result, const QString& shown) const
+{
+    const TextRefusal& refusal = result.Refusal;
+    const auto moveCount = static_cast<int>(m_document.Names().size());
+    QString reason;
+    switch (refusal.Problem) {
+    case TextProblem::TooLarge:
+        reason = Text(Row::ReasonTooLarge).arg(MaxTableTextSize);
+        break;
+    case TextProblem::NotText:
+        reason = Text(Row::ReasonNotText);
+        break;
+    case TextProblem::UnknownName:
+        reason = Text(Row::ReasonUnknownName).arg(QString::fromStdString(refusal.Word));
+        break;
+    case TextProblem::NotAMove:
+        reason = Text(Row::ReasonNotAMove).arg(QString::fromStdString(refusal.Word)).arg(moveCount);
+        break;
+    case TextProblem::TooManyEntries:
+        reason = Text(Row::ReasonTooManyEntries).arg(moveCount);
+        break;
+    case TextProblem::NoEntries:
+    case TextProblem::None:
+        reason = Text(Row::ReasonNoEntries);
+        break;
+    }
+    if (refusal.Line > 0)
+        return Text(Row::ImportRefusedLine).arg(refusal.Line).arg(shown, reason);
+    return Text(Row::ImportRefusedFile).arg(shown, reason);
+}
+
+// One line per note; a long list is cut short, since a box must fit on the screen.
+QString TForm1::ImportNotesText(const std::vector<TextNote>& notes) const
+{
+    constexpr std::size_t Shown = 12;
+    QStringList lines;
+    for (std::size_t i = 0; i < notes.size() && i < Shown; ++i) {
+        const TextNote& note = notes[i];
+        const QString given = QString::fromStdString(note.Given);
+        if (note.Kind == TextNoteKind::AmbiguousName)
+            lines << Text(Row::NoteAmbiguous).arg(note.Line).arg(given).arg(note.Id);
+        else
+            lines << Text(Row::NoteNameMismatch)
+                         .arg(note.Line)
+                         .arg(note.Id)
+                         .arg(QString::fromStdString(m_document.Names()[note.Id - 1]), given);
+    }
+    if (notes.size() > Shown)
+        lines << Text(Row::NotesMore).arg(notes.size() - Shown);
+    return Text(Row::ImportNotes).arg(lines.join('\n'));
+}
+
+void TForm1::ImportTable1Click()
+{
+    if (!m_document.CanEdit())
+        return;
+    const std::optional<QString> path
+        = m_dialogs.GetImportFileName(this, TableTextPathFor(QString::fromStdString(m_document.Path())));
+    if (!path)
+        return;
+    const QString shown = QDir::toNativeSeparators(*path);
+    const std::optional<QByteArray> text = ReadTableTextFile(*path);
+    if (!text) {
+        Message(Text(Row::ImportReadFailed).arg(shown), Row::Attention, MbOk);
+        return;
+    }
+    const ImportResult result = m_document.Import(std::string_view(text->constData(), text->size()));
+    switch (result.Status) {
+    case ImportStatus::Imported:
+        FillListBox();
+        UpdateControls();
+        if (!result.Notes.empty())
+            Message(ImportNotesText(result.Notes), Row::Attention, MbOk);
+        break;
+    case ImportStatus::Unchanged:
+        Message(Text(Row::ImportUnchanged).arg(shown), Row::Attention, MbOk);
+        break;
+    case ImportStatus::Refused:
+        Message(ImportRefusal(result, shown), Row::Attention, MbOk);
+        break;
+    case ImportStatus::NotEditable:
+        break;
+    }
 }
 
 // The recent files as numbered items above the separator and Clear List; the submenu is

@@ -38,6 +38,8 @@ public:
     QAction* ClearRecent1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
+    QAction* ExportTable1 = nullptr;
+    QAction* ImportTable1 = nullptr;
     QAction* Close1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Edit1 = nullptr;
@@ -73,6 +75,8 @@ public slots:
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    void ExportTable1Click();
+    void ImportTable1Click();
     void ClearRecent1Click();
     void Close1Click();
     void Exit1Click();
@@ -106,6 +110,8 @@ private:
     bool SaveDocument();
     bool SaveDocumentAs();
     void ReportSave(SaveStatus status, const std::function<QString(const QString& reason)>& notSaved, bool intoCopy);
+    QString ImportRefusal(const ImportResult& result, const QString& shown) const;
+    QString ImportNotesText(const std::vector<TextNote>& notes) const;
     void FillRecentMenu();
     void OpenRecentFile(const QString& path);
     int Message(int textRow, int captionRow, unsigned flags);

@@ -28,6 +28,8 @@ public:
     std::deque<int> Answers; // for questions, in order
     std::deque<QString> Files; // for the file dialog, in order; an empty name cancels
     std::deque<QString> SaveFiles; // for the save dialog, likewise
+    std::deque<QString> TextFiles; // for the export and import dialogs, likewise
+    QString Suggested; // by the last export or import dialog
     std::vector<Shown> Messages;
     int FileDialogs = 0;
     int SaveDialogs = 0;
@@ -58,6 +60,18 @@ public:
     {
         ++SaveDialogs;
         return Next(SaveFiles);
+    }
+
+    std::optional<QString> GetExportFileName(QWidget*, const QString& suggested) override
+    {
+        Suggested = suggested;
+        return Next(TextFiles);
+    }
+
+    std::optional<QString> GetImportFileName(QWidget*, const QString& suggested) override
+    {
+        Suggested = suggested;
+        return Next(TextFiles);
     }
 
 private:

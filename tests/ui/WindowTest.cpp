@@ -695,8 +695,9 @@ private slots:
 
     void addAndRemoveKeysClashWithNoStandardKey()
     {
-        QList<QKeySequence> ours = form->AddMove1->shortcuts() + form->RemoveMove1->shortcuts();
-        QCOMPARE(ours.size(), 2);
+        QList<QKeySequence> ours = form->AddMove1->shortcuts() + form->RemoveMove1->shortcuts()
+            + form->ExportTable1->shortcuts() + form->ImportTable1->shortcuts();
+        QCOMPARE(ours.size(), 4);
         for (int key = QKeySequence::HelpContents; key <= QKeySequence::Cancel; ++key) {
             for (const QKeySequence& standard : QKeySequence::keyBindings(static_cast<QKeySequence::StandardKey>(key)))
                 QVERIFY2(!ours.contains(standard), qPrintable(standard.toString()));
@@ -744,6 +745,46 @@ private slots:
         QCOMPARE(dialogs->SaveDialogs, 1);
         QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
         dialogs->Answers.push_back(IdNo);
+    }
+
+    // Export writes the table as text beside the image; import makes a text the table, one step
+    // of the history, and a refused text changes nothing. Neither touches the image.
+    void exportAndImportTheTableAsText()
+    {
+        QCOMPARE(form->ImportTable1->shortcut(), QKeySequence("Ctrl+Shift+I"));
+        QVERIFY(!form->ExportTable1->isEnabled());
+        RomImage image = RomImage::For(Emerald);
+        const QString path = Write(image);
+        Open(path);
+        const QStringList table = Items(form->ListBox1);
+        const QString text = QDir::fromNativeSeparators(QString::fromStdString(dir->File("table.txt")));
+        dialogs->TextFiles.push_back(text);
+        form->ExportTable1->trigger();
+        QCOMPARE(dialogs->Suggested, QDir::fromNativeSeparators(QString::fromStdString(dir->File("rom.txt"))));
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Exported).arg(QDir::toNativeSeparators(text)));
+
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        dialogs->TextFiles.push_back(text);
+        form->ImportTable1->trigger();
+        QCOMPARE(Items(form->ListBox1), table);
+        form->Undo1->trigger();
+        QCOMPARE(form->ListBox1->item(0)->text(), QString("Move7"));
+
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("1 Pound\nMove8\nNo Such Move\n");
+        file.close();
+        dialogs->TextFiles.push_back(text);
+        form->ImportTable1->trigger();
+        QVERIFY(dialogs->Messages.back().Text.contains("Line 3 of"));
+        QCOMPARE(form->ListBox1->count(), 10);
+        QVERIFY(file.resize(file.size() - 13));
+        dialogs->TextFiles.push_back(text);
+        form->ImportTable1->trigger();
+        QCOMPARE(Items(form->ListBox1), (QStringList { "Move1", "Move8" }));
+        QVERIFY(dialogs->Messages.back().Text.contains("Line 1: move 1 is Move1 in this image, not Pound."));
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
     }
 
     void recentFilesNewestFirstAtMostEight()
