@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 71;
+inline constexpr int LanguageRowCount = 110;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -87,6 +87,37 @@ inline constexpr int MoveListLength = 67;
 inline constexpr int GrowQuestion = 68;
 inline constexpr int Grown = 69;
 inline constexpr int ReasonChangedWhileAsked = 70;
+// Image facts, the game's own table, Play and patches.
+inline constexpr int ImageInformation = 80;
+inline constexpr int CompareWithGame = 81;
+inline constexpr int RestoreGameTable = 82;
+inline constexpr int Play = 83;
+inline constexpr int Emulator = 84;
+inline constexpr int ClearEmulator = 85;
+inline constexpr int CreatePatch = 86;
+inline constexpr int InfoHead = 87;
+inline constexpr int InfoUnmodified = 88;
+inline constexpr int InfoModified = 89;
+inline constexpr int InfoTableOwn = 90;
+inline constexpr int InfoTableMoved = 91;
+inline constexpr int InfoTableUnread = 92;
+inline constexpr int InfoNamesOwn = 93;
+inline constexpr int InfoNamesMoved = 94;
+inline constexpr int InfoUnsaved = 95;
+inline constexpr int CompareSame = 96;
+inline constexpr int CompareReordered = 97;
+inline constexpr int CompareDifference = 98;
+inline constexpr int SaveFirst = 99;
+inline constexpr int PlayFailed = 100;
+inline constexpr int PlayNoProgram = 101;
+inline constexpr int PatchWrongGame = 102;
+inline constexpr int PatchNotRelease = 103;
+inline constexpr int PatchWritten = 104;
+inline constexpr int PatchNotWritten = 105;
+inline constexpr int ReasonPatchRead = 106;
+inline constexpr int ReasonPatchWrite = 107;
+inline constexpr int ReasonPatchOverImage = 108;
+inline constexpr int ChooseUnmodified = 109;
 } // namespace Row
 
 // The project's home page, quoted in the About text.
