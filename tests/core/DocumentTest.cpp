@@ -223,15 +223,11 @@ TEST_F(OpenDocument, ComparesWithAndRestoresTheGamesTable)
     // Free space after the short table lets ten entries be saved in place.
     path = RomImage::For(Emerald, { 1, 2, 3 }).Fill(Emerald.SoundMovesOffset + 8, 16, 0xFF).WriteTo(dir, "free.gba");
     ASSERT_TRUE(document.Open(path, {}).Supported);
-    const std::vector<std::uint16_t> game(GameSoundMoves.begin(), GameSoundMoves.end());
-    TableComparison comparison = document.CompareWithGame();
-    EXPECT_EQ(comparison.Added, (std::vector<std::uint16_t> { 1, 2, 3 }));
-    EXPECT_EQ(comparison.Removed, game);
     ASSERT_TRUE(document.RestoreGameTable());
     EXPECT_TRUE(document.CompareWithGame().IsGameTable());
     EXPECT_FALSE(document.RestoreGameTable()) << "already the game's own: no step";
     ASSERT_TRUE(document.Change(0, 45)); // GROWL becomes a second ROAR
-    comparison = document.CompareWithGame();
+    const TableComparison comparison = document.CompareWithGame();
     EXPECT_EQ(comparison.Added, (std::vector<std::uint16_t> { 46 }));
     EXPECT_EQ(comparison.Removed, (std::vector<std::uint16_t> { 45 }));
     ASSERT_TRUE(document.Change(1, 44));
@@ -246,31 +242,22 @@ TEST_F(OpenDocument, ComparesWithAndRestoresTheGamesTable)
     EXPECT_TRUE(document.CompareWithGame().IsGameTable());
 }
 
+// The digests themselves are checked through the window; here, what decides the facts.
 TEST_F(OpenDocument, FactsOfTheFileOnDisk)
 {
     FakeSha1 sha1;
     sha1.Digest = std::string(ReleaseSha1("BPEE", 0));
-    const Bytes bytes = ReadAll(path);
-    ImageFacts facts = document.Facts(sha1);
-    EXPECT_TRUE(facts.Read);
-    EXPECT_EQ(facts.Size, bytes.size());
-    EXPECT_EQ(sha1.Fed, bytes.size());
-    EXPECT_EQ(facts.Crc32, Crc32(bytes));
-    EXPECT_TRUE(facts.Unmodified);
-    EXPECT_TRUE(facts.TableAtOwnOffset);
-    EXPECT_EQ(facts.TableEntries, 3);
-    EXPECT_EQ(facts.MoveCount, 354);
-
+    EXPECT_TRUE(document.Facts(sha1).Unmodified);
+    EXPECT_EQ(sha1.Fed, ReadAll(path).size());
     sha1.Digest = "0123";
     ASSERT_TRUE(document.Append(4));
-    facts = document.Facts(sha1);
+    const ImageFacts facts = document.Facts(sha1);
     EXPECT_FALSE(facts.Unmodified);
     EXPECT_TRUE(facts.Modified);
     EXPECT_EQ(facts.TableEntries, 3) << "the file's, not the edit's";
     const auto lines = FactLines(facts);
-    for (const auto& line : { std::pair<std::string, std::string> { "code", "BPEE" }, { "sha1", "0123" },
-             { "release", "modified" }, { "table offset", "0x31BCF8" }, { "names", "own" } })
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line.first;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), std::pair<std::string, std::string>("table offset", "0x31BCF8")),
+        lines.end());
 }
 
 // A patch from the unmodified image turns it into the open file as it stands on disk; whatever
@@ -280,7 +267,6 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
     const std::pair<std::string, PatchStatus> cases[] = {
         { "release", PatchStatus::Written },
         { "another SHA-1", PatchStatus::Written },
-        { "another game", PatchStatus::WrongGame },
         { "another revision", PatchStatus::WrongGame },
         { "no image", PatchStatus::ReadFailed },
         { "over the open file", PatchStatus::SameFile },
@@ -291,9 +277,7 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
         SCOPED_TRACE(name);
         TempDir dir;
         RomImage base = RomImage::For(Emerald);
-        if (name == "another game")
-            base = RomImage::For(SupportedGames[3]);
-        else if (name == "another revision")
+        if (name == "another revision")
             base.Header("BPEE", 1);
         const std::string image = name == "no image" ? dir.File("none.gba") : base.WriteTo(dir, "base.gba");
         RomImage hack = RomImage::For(Emerald, { 1, 2 });
@@ -319,7 +303,6 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
             continue;
         }
         EXPECT_EQ(result.NotReleaseSha1, name != "release");
-        EXPECT_EQ(document.CheckPatchSource(image, sha1).Status, PatchStatus::Fits);
         const Bytes patch = ReadAll(out);
         EXPECT_EQ(result.Size, patch.size());
         EXPECT_EQ(testing::ApplyBps(base.Data, patch), hack.Data);

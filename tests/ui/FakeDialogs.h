@@ -24,18 +24,12 @@ public:
         QString Title; // of the window the box was shown over, and whether it showed unsaved edits
         bool Modified;
     };
-    struct Asked
-    {
-        FileKind Kind;
-        QString Title;
-        QString Start;
-    };
 
     std::deque<int> Answers; // for questions, in order
     std::deque<QString> Files; // for the file dialog, in order; an empty name cancels
     std::deque<QString> SaveFiles; // for the save dialog, likewise
     std::deque<QString> OtherFiles; // for the image, program and patch dialogs, likewise
-    std::vector<Asked> OtherDialogs;
+    std::vector<std::pair<FileKind, QString>> OtherDialogs; // what each asked for, and where it started
     std::vector<Shown> Messages;
     int FileDialogs = 0;
     int SaveDialogs = 0;
@@ -68,9 +62,9 @@ public:
         return Next(SaveFiles);
     }
 
-    std::optional<QString> GetFileName(QWidget*, FileKind kind, const QString& title, const QString& start) override
+    std::optional<QString> GetFileName(QWidget*, FileKind kind, const QString&, const QString& start) override
     {
-        OtherDialogs.push_back({ kind, title, start });
+        OtherDialogs.push_back({ kind, start });
         return Next(OtherFiles);
     }
 
