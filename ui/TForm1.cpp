@@ -889,7 +889,7 @@ void TForm1::CreatePatch1Click()
     const std::optional<QString> patch = m_dialogs.GetFileName(
         this, FileKind::Patch, Caption(Row::CreatePatch), open.dir().filePath(open.completeBaseName() + ".bps"));
     if (patch)
-        ReportPatch(m_document.CreatePatch(image->toStdString(), patch->toStdString(), sha1), *image, *patch);
+        ReportPatch(m_document.CreatePatch(image->toStdString(), patch->toStdString(), nullptr), *image, *patch);
 }
 
 void TForm1::ReportPatch(const PatchResult& result, const QString& image, const QString& patch)

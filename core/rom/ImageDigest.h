@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace zarnith {
 
@@ -29,12 +28,20 @@ struct ImageDigest
     std::string Sha1; // lower-case hex; empty when no hasher was given
 };
 
-// zlib's CRC32 of bytes.
-std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
+// Images are read in blocks of this size: large enough to read fast, small enough to stay in a
+// cache while each block is hashed and compared.
+inline constexpr std::size_t ImageBlockSize = std::size_t { 1 } << 20;
 
-// Reads the whole file from its start, once, in 1 MiB blocks: its size and CRC32 into digest,
-// its SHA-1 through sha1 when given, and its bytes into *bytes when given. False when the file
-// cannot be read to the end of the size it had when reading began.
-bool DigestImage(RomFile& file, ImageDigest& digest, Hasher* sha1, std::vector<std::uint8_t>* bytes);
+// zlib's CRC32 of bytes, and of what crc was taken over followed by bytes.
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
+std::uint32_t AddCrc32(std::uint32_t crc, std::span<const std::uint8_t> bytes);
+
+// Reads size bytes at offset into out; false when the file cannot be read that far.
+bool ReadExactly(RomFile& file, std::uint64_t offset, std::uint8_t* out, std::size_t size);
+
+// Reads the whole file from its start, once, block by block: its size and CRC32 into digest,
+// and its SHA-1 through sha1. False when the file cannot be read to the end of the size it had
+// when reading began.
+bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1);
 
 } // namespace zarnith

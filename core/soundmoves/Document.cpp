@@ -263,11 +263,11 @@ ImageFacts Document::Facts(Hasher& sha1)
     facts.Revision = game.Revision;
     facts.Game = game.Name;
     ImageDigest digest;
-    facts.Read = DigestImage(File(), digest, &sha1, nullptr);
+    facts.Read = DigestImage(File(), digest, sha1);
     facts.Size = facts.Read ? digest.Size : static_cast<std::uint64_t>(std::max(File().Size(), 0LL));
     facts.Crc32 = digest.Crc32;
     facts.Sha1 = digest.Sha1;
-    facts.Unmodified = facts.Read && digest.Sha1 == ReleaseSha1(game.Code, game.Revision);
+    facts.Unmodified = facts.Read && IsRelease(digest.Sha1);
     facts.Table = m_status;
     facts.TableOffset = TableOffset();
     facts.TableAtOwnOffset = facts.TableOffset == game.SoundMovesOffset;
@@ -309,17 +309,13 @@ bool Document::RestoreGameTable()
     });
 }
 
-PatchResult Document::ReadPatchSource(const std::string& path, const std::string& patchPath, Hasher& sha1,
-    ImageDigest& digest, std::vector<std::uint8_t>* bytes)
+PatchResult Document::OpenPatchSource(const std::string& path, RomFile& file)
 {
     if (!IsOpen())
         return {};
-    RomFile file;
     const OpenError error = file.Open(path);
     if (error != OpenError::None)
         return { PatchStatus::ReadFailed, false, 0, error };
-    if (!patchPath.empty() && file.IsFileAt(patchPath))
-        return { PatchStatus::SameFile };
     // The same header test as opening: the game code and the version byte.
     std::string code;
     file.SeekGet(GameCodeOffset, 4);
@@ -329,18 +325,26 @@ PatchResult Document::ReadPatchSource(const std::string& path, const std::string
     const int revision = file.ReadByte();
     if (revision == EndOfFile || FindGame(code, static_cast<std::uint8_t>(revision)) != Game())
         return { PatchStatus::WrongGame };
-    if (!DigestImage(file, digest, &sha1, bytes))
-        return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
-    return { PatchStatus::Fits, digest.Sha1 != ReleaseSha1(Game()->Code, Game()->Revision) };
+    return { PatchStatus::Fits };
+}
+
+bool Document::IsRelease(const std::string& sha1) const
+{
+    return sha1 == ReleaseSha1(Game()->Code, Game()->Revision);
 }
 
 PatchResult Document::CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1)
 {
+    RomFile file;
+    PatchResult result = OpenPatchSource(unmodifiedPath, file);
     ImageDigest digest;
-    return ReadPatchSource(unmodifiedPath, {}, sha1, digest, nullptr);
+    if (result.Status == PatchStatus::Fits && !DigestImage(file, digest, sha1))
+        return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+    result.NotReleaseSha1 = result.Status == PatchStatus::Fits && !IsRelease(digest.Sha1);
+    return result;
 }
 
-PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher& sha1)
+PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1)
 {
     if (!IsOpen())
         return {};
@@ -355,21 +359,45 @@ PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::
         if (error != OpenError::None && error != OpenError::Missing)
             return { PatchStatus::TargetRefused, false, 0, error };
     }
+    RomFile source;
+    PatchResult result = OpenPatchSource(unmodifiedPath, source);
+    if (result.Status != PatchStatus::Fits)
+        return result;
+    if (source.IsFileAt(patchPath))
+        return { PatchStatus::SameFile };
 
-    std::vector<std::uint8_t> patch;
-    PatchResult result;
-    {
-        ImageDigest from;
-        std::vector<std::uint8_t> source;
-        result = ReadPatchSource(unmodifiedPath, patchPath, sha1, from, &source);
-        if (result.Status != PatchStatus::Fits)
-            return result;
-        ImageDigest to;
-        std::vector<std::uint8_t> target;
-        if (!DigestImage(File(), to, nullptr, &target))
-            return { PatchStatus::ReadFailed, result.NotReleaseSha1, 0, OpenError::Other };
-        patch = MakeBpsPatch(source, target, from.Crc32, to.Crc32);
+    // Both files block by block, each read once: the source for its CRC32 (and SHA-1), the target
+    // (the open file as it stands on disk) for its CRC32, and both for the patch.
+    const long long sourceSize = source.Size();
+    const long long targetSize = File().Size();
+    if (sourceSize < 0 || targetSize < 0)
+        return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+    BpsPatchWriter writer(static_cast<std::uint64_t>(sourceSize), static_cast<std::uint64_t>(targetSize));
+    std::vector<std::uint8_t> from(ImageBlockSize);
+    std::vector<std::uint8_t> to(ImageBlockSize);
+    std::uint32_t sourceCrc = 0;
+    std::uint32_t targetCrc = 0;
+    if (sha1 != nullptr)
+        sha1->Reset();
+    for (std::uint64_t offset = 0; offset < static_cast<std::uint64_t>(std::max(sourceSize, targetSize));
+         offset += ImageBlockSize) {
+        auto part = [offset](long long size) {
+            return static_cast<std::size_t>(std::clamp<long long>(
+                size - static_cast<long long>(offset), 0, static_cast<long long>(ImageBlockSize)));
+        };
+        const std::span<const std::uint8_t> sourceBlock(from.data(), part(sourceSize));
+        const std::span<const std::uint8_t> targetBlock(to.data(), part(targetSize));
+        if (!ReadExactly(source, offset, from.data(), sourceBlock.size())
+            || !ReadExactly(File(), offset, to.data(), targetBlock.size()))
+            return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+        sourceCrc = AddCrc32(sourceCrc, sourceBlock);
+        if (sha1 != nullptr)
+            sha1->Add(sourceBlock.data(), sourceBlock.size());
+        targetCrc = AddCrc32(targetCrc, targetBlock);
+        writer.Add(sourceBlock, targetBlock);
     }
+    result.NotReleaseSha1 = sha1 != nullptr && !IsRelease(sha1->HexDigest());
+    const std::vector<std::uint8_t> patch = writer.Finish(sourceCrc, targetCrc);
 
     FileHandle handle = NoFile;
     std::string temporary;

@@ -179,14 +179,17 @@ public:
     // revision, readable, and whether its SHA-1 is the release's. Writes nothing.
     PatchResult CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1);
     // Writes a BPS patch to patchPath that turns the image at unmodifiedPath into the open file
-    // as it stands on disk, after the checks of CheckPatchSource (a SHA-1 that is not the
-    // release's is told, not refused). The patch is written to a new file beside patchPath, made
-    // durable, and only then takes patchPath's place, so that no half patch is ever left there.
-    PatchResult CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher& sha1);
+    // as it stands on disk, after the checks of CheckPatchSource; with sha1, a SHA-1 that is not
+    // the release's is told (not refused), without it (a caller that checked first) not looked
+    // at. The patch is written to a new file beside patchPath, made durable, and only then takes
+    // patchPath's place, so that no half patch is ever left there.
+    PatchResult CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1);
 
 private:
-    PatchResult ReadPatchSource(const std::string& path, const std::string& patchPath, Hasher& sha1,
-        ImageDigest& digest, std::vector<std::uint8_t>* bytes);
+    // Opens the image at path into file when it is of the open game and revision (Fits).
+    PatchResult OpenPatchSource(const std::string& path, RomFile& file);
+    // Whether sha1 is that of the open game's unmodified release.
+    bool IsRelease(const std::string& sha1) const;
     bool Apply(const std::function<bool(SoundMoveTable&)>& edit);
     void Reset(SoundMoveTable table);
 

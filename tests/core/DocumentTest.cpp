@@ -295,7 +295,7 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
         ASSERT_TRUE(document.Open(path, {}).Supported);
         FakeSha1 sha1;
         sha1.Digest = name == "release" ? std::string(ReleaseSha1("BPEE", 0)) : "0";
-        const PatchResult result = document.CreatePatch(image, out, sha1);
+        const PatchResult result = document.CreatePatch(image, out, &sha1);
         EXPECT_EQ(result.Status, status);
         EXPECT_EQ(ReadAll(path), hack.Data);
         if (status != PatchStatus::Written) {
