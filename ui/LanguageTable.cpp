@@ -195,6 +195,71 @@ void InitLanguageTable(LanguageStrings& table)
         "now. Your edits are still open.",
         "un autre programme a modifié la rom pendant que la question était ouverte. Sauvegardez de nouveau pour "
         "décider d'après ce qu'elle contient maintenant. Vos modifications sont toujours ouvertes.");
+    set(Row::ImageInformation, "&Image Information…", "&Informations sur l'image…");
+    set(Row::CompareWithGame, "&Compare with Game's Table…", "&Comparer avec la table du jeu…");
+    set(Row::RestoreGameTable, "Restore &Game's Table", "Re&staurer la table du jeu");
+    set(Row::Play, "&Play", "&Jouer");
+    set(Row::Emulator, "&Emulator…", "&Émulateur…");
+    set(Row::ClearEmulator, "&Clear Emulator", "&Oublier l'émulateur");
+    set(Row::CreatePatch, "Create Pa&tch…", "Créer un &patch…");
+    set(Row::InfoHead, "File: %1\nSize: %2 bytes\nGame: %3 (code %4, version byte %5)\nCRC32: %6\nSHA-1: %7",
+        "Fichier : %1\nTaille : %2 octets\nJeu : %3 (code %4, octet de version %5)\nCRC32 : %6\nSHA-1 : %7");
+    set(Row::InfoUnmodified, "State: unmodified release (its SHA-1 is the release's).",
+        "État : version d'origine non modifiée (son SHA-1 est celui de la version publiée).");
+    set(Row::InfoModified, "State: modified (its SHA-1 is not the release's).",
+        "État : modifiée (son SHA-1 n'est pas celui de la version publiée).");
+    set(Row::InfoTableOwn, "Sound-move table: at the game's own place, 0x%1, %2 entries.",
+        "Table des attaques sonores : à la place d'origine du jeu, 0x%1, %2 entrées.");
+    set(Row::InfoTableMoved, "Sound-move table: moved, now at 0x%1, %2 entries.",
+        "Table des attaques sonores : déplacée, maintenant à 0x%1, %2 entrées.");
+    set(Row::InfoTableUnread, "Sound-move table: not found safely; the game's pointer holds 0x%1.",
+        "Table des attaques sonores : pas trouvée sûrement; le pointeur du jeu contient 0x%1.");
+    set(Row::InfoNamesOwn, "Move names: the game's own list, 0x%1, %2 moves.",
+        "Noms des attaques : la liste d'origine du jeu, 0x%1, %2 attaques.");
+    set(Row::InfoNamesMoved, "Move names: moved, now at 0x%1, %2 moves.",
+        "Noms des attaques : déplacés, maintenant à 0x%1, %2 attaques.");
+    set(Row::InfoUnsaved, "The table has unsaved edits: these facts are of the file as it stands on disk.",
+        "La table a des modifications non sauvegardées : ces informations décrivent le fichier tel qu'il est sur "
+        "le disque.");
+    set(Row::CompareSame, "The sound-move table is the game's own: its ten moves, in its order.",
+        "La table des attaques sonores est celle du jeu : ses dix attaques, dans son ordre.");
+    set(Row::CompareReordered, "The sound-move table holds the game's own ten moves, in another order.",
+        "La table des attaques sonores contient les dix attaques du jeu, dans un autre ordre.");
+    set(Row::CompareDifference, "Added to the game's table: %1\n\nRemoved from the game's table: %2",
+        "Ajoutées à la table du jeu : %1\n\nRetirées de la table du jeu : %2");
+    set(Row::SaveFirst,
+        "The sound-move table has unsaved edits, and this command uses the file as it stands on disk. Do you want "
+        "to save them first?",
+        "La table des attaques sonores a des modifications non sauvegardées, et cette commande utilise le fichier "
+        "tel qu'il est sur le disque. Voulez-vous les sauvegarder d'abord?");
+    set(Row::PlayFailed, "%1 could not be started. Choose another emulator in Options > Emulator….",
+        "%1 n'a pas pu être démarré. Choisissez un autre émulateur dans Options > Émulateur….");
+    set(Row::PlayNoProgram,
+        "No program could be started to open %1: the system may have none for .gba files. Choose an emulator in "
+        "Options > Emulator….",
+        "Aucun programme n'a pu être démarré pour ouvrir %1 : le système n'en a peut-être aucun pour les fichiers "
+        ".gba. Choisissez un émulateur dans Options > Émulateur….");
+    set(Row::PatchWrongGame,
+        "%1 is not an image of %2 (code %3, version byte %4), so a patch made from it would fit no copy of this "
+        "game. Choose the unmodified image of the open file's game and revision.",
+        "%1 n'est pas une image de %2 (code %3, octet de version %4), donc un patch fait à partir d'elle ne "
+        "conviendrait à aucune copie de ce jeu. Choisissez l'image non modifiée du jeu et de la révision du "
+        "fichier ouvert.");
+    set(Row::PatchNotRelease,
+        "%1 is not the unmodified release: its SHA-1 is not the release's. A patch made from it applies only to "
+        "that very file. Make the patch anyway?",
+        "%1 n'est pas la version publiée non modifiée : son SHA-1 n'est pas celui de la version publiée. Un patch "
+        "fait à partir d'elle ne s'applique qu'à ce fichier-là. Créer le patch quand même?");
+    set(Row::PatchWritten, "The patch was written to %1 (%2 bytes).", "Le patch a été écrit dans %1 (%2 octets).");
+    set(Row::PatchNotWritten, "The patch was not written, and no file was changed: %1",
+        "Le patch n'a pas été écrit, et aucun fichier n'a été modifié : %1");
+    set(Row::ReasonPatchRead, "the unmodified image or the open file could not be read.",
+        "l'image non modifiée ou le fichier ouvert n'a pas pu être lu.");
+    set(Row::ReasonPatchWrite, "writing it failed (the disk may be full).",
+        "son écriture a échoué (le disque est peut-être plein).");
+    set(Row::ReasonPatchOverImage, "the chosen file is one of the two images.",
+        "le fichier choisi est l'une des deux images.");
+    set(Row::ChooseUnmodified, "Choose the Unmodified Image", "Choisir l'image non modifiée");
     set(Row::ExportTable, "&Export Table…", "&Exporter la table…");
     set(Row::ImportTable, "&Import Table…", "&Importer une table…");
     set(Row::Exported, "The table was exported to %1.", "La table a été exportée dans %1.");

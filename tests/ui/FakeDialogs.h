@@ -28,8 +28,8 @@ public:
     std::deque<int> Answers; // for questions, in order
     std::deque<QString> Files; // for the file dialog, in order; an empty name cancels
     std::deque<QString> SaveFiles; // for the save dialog, likewise
-    std::deque<QString> TextFiles; // for the export and import dialogs, likewise
-    QString Suggested; // by the last export or import dialog
+    std::deque<QString> OtherFiles; // for the image, program and patch dialogs, likewise
+    std::vector<std::pair<FileKind, QString>> OtherDialogs; // what each asked for, and where it started
     std::vector<Shown> Messages;
     int FileDialogs = 0;
     int SaveDialogs = 0;
@@ -62,16 +62,10 @@ public:
         return Next(SaveFiles);
     }
 
-    std::optional<QString> GetExportFileName(QWidget*, const QString& suggested) override
+    std::optional<QString> GetFileName(QWidget*, FileKind kind, const QString&, const QString& start) override
     {
-        Suggested = suggested;
-        return Next(TextFiles);
-    }
-
-    std::optional<QString> GetImportFileName(QWidget*, const QString& suggested) override
-    {
-        Suggested = suggested;
-        return Next(TextFiles);
+        OtherDialogs.push_back({ kind, start });
+        return Next(OtherFiles);
     }
 
 private:
