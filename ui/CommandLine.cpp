@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "QtSha1.h"
 #include "TableTextFile.h"
 #include "soundmoves/Document.h"
 
@@ -18,7 +19,9 @@ constexpr int Done = 0;
 constexpr int Failed = 1;
 constexpr int UsageError = 2;
 
+const QString InfoOption = QStringLiteral("info");
 const QString ListOption = QStringLiteral("list");
+const QString PatchOption = QStringLiteral("patch");
 const QString ImportOption = QStringLiteral("import");
 const QString AllowMoveOption = QStringLiteral("allow-move");
 
@@ -61,21 +64,29 @@ QString OpenReason(OpenError error)
 }
 
 // Opens the image at path as the window does, but repairs nothing; false, having said why, when
-// its table may not be edited.
-bool OpenImage(Document& document, const QString& path)
+// it is no image of a supported game.
+bool OpenSupported(Document& document, const QString& path)
 {
     const Document::OpenResult opened = document.Open(path.toStdString(), [](int, std::uint16_t) { return false; });
-    const QString shown = Shown(path);
     if (opened.Error != OpenError::None) {
-        Say(QStringLiteral("%1: cannot be opened: %2").arg(shown, OpenReason(opened.Error)));
+        Say(QStringLiteral("%1: cannot be opened: %2").arg(Shown(path), OpenReason(opened.Error)));
         return false;
     }
     if (!opened.Supported) {
-        Say(QStringLiteral("%1: not an image of a supported game").arg(shown));
+        Say(QStringLiteral("%1: not an image of a supported game").arg(Shown(path)));
         return false;
     }
+    return true;
+}
+
+// As OpenSupported, and false, having said why, when its table may not be edited.
+bool OpenImage(Document& document, const QString& path)
+{
+    if (!OpenSupported(document, path))
+        return false;
+    const QString shown = Shown(path);
     const RomAccess& rom = document.Rom();
-    switch (opened.Load.Status) {
+    switch (document.Status()) {
     case TableStatus::Verified:
         return true;
     case TableStatus::NotLocated:
@@ -159,6 +170,73 @@ QString SaveRefusal(SaveStatus status)
         break;
     }
     return {};
+}
+
+int Info(const QString& file)
+{
+    Document document;
+    if (!OpenSupported(document, file))
+        return Failed;
+    QtSha1 sha1;
+    const ImageFacts facts = document.Facts(sha1);
+    for (const auto& [key, value] : FactLines(facts))
+        std::printf("%s: %s\n", key.c_str(), value.c_str());
+    if (std::fflush(stdout) != 0) {
+        Say(QStringLiteral("the facts could not be written to standard output"));
+        return Failed;
+    }
+    if (!facts.Read) {
+        Say(QStringLiteral("%1: the file could not be read to its end, so its checksums are not known")
+                .arg(Shown(file)));
+        return Failed;
+    }
+    return Done;
+}
+
+int Patch(const QString& unmodified, const QString& file, const QString& patch)
+{
+    Document document;
+    if (!OpenSupported(document, file))
+        return Failed;
+    QtSha1 sha1;
+    const PatchResult result = document.CreatePatch(unmodified.toStdString(), patch.toStdString(), &sha1);
+    const QString shownPatch = Shown(patch);
+    const QString shownSource = Shown(unmodified);
+    if (result.NotReleaseSha1)
+        Say(QStringLiteral("warning: %1 is not the unmodified release (its SHA-1 is not the release's); the patch "
+                           "applies to that very file only")
+                .arg(shownSource));
+    const GameInfo& game = *document.Game();
+    switch (result.Status) {
+    case PatchStatus::Written:
+        Say(QStringLiteral("%1: patch written (%2 bytes)").arg(shownPatch).arg(result.Size));
+        return Done;
+    case PatchStatus::WrongGame:
+        Say(QStringLiteral("%1: not an image of %2 (code %3, version byte %4); nothing was written")
+                .arg(shownSource, QString::fromUtf8(game.Name.data(), static_cast<qsizetype>(game.Name.size())),
+                    QString::fromLatin1(game.Code.data(), static_cast<qsizetype>(game.Code.size())))
+                .arg(game.Revision));
+        break;
+    case PatchStatus::ReadFailed:
+        Say(QStringLiteral("%1 or %2 could not be read; nothing was written").arg(shownSource, Shown(file)));
+        break;
+    case PatchStatus::SameFile:
+        Say(QStringLiteral("%1 is one of the two images; nothing was written").arg(shownPatch));
+        break;
+    case PatchStatus::TargetRefused:
+        Say(QStringLiteral("%1 may not be replaced: %2; nothing was written")
+                .arg(shownPatch, OpenReason(result.Error)));
+        break;
+    case PatchStatus::CreateFailed:
+        Say(QStringLiteral("%1: no new file could be created in its folder; nothing was written").arg(shownPatch));
+        break;
+    case PatchStatus::WriteFailed:
+    case PatchStatus::NotOpen:
+    case PatchStatus::Fits:
+        Say(QStringLiteral("%1: writing the patch failed; no file was changed").arg(shownPatch));
+        break;
+    }
+    return Failed;
 }
 
 int List(const QString& file)
@@ -256,12 +334,17 @@ void DescribeCommandLine(QCommandLineParser& parser)
         "Edits the sound-move table of generation III Pok\u00E9mon ROM images (Ruby, Sapphire, Emerald, Fire Red, "
         "Leaf Green, German Ruby and Sapphire).\n\n"
         "Commands, run without a window:\n"
+        "  zarnith --info FILE                        the facts of the image\n"
         "  zarnith --list FILE                        the table as text\n"
         "  zarnith --import TEXT FILE [--allow-move]  the table from text, saved\n"
+        "  zarnith --patch UNMODIFIED FILE OUT.bps    a BPS patch from the unmodified image to FILE\n"
         "Their messages go to standard error. Exit status: 0 done, 1 refused or failed (nothing written), "
         "2 usage error."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(InfoOption,
+        QStringLiteral("Prints the facts of FILE that Help > Image Information shows (game, size, CRC32, SHA-1, "
+                       "unmodified or not, where the table and the names stand), one 'key: value' a line.")));
     parser.addOption(QCommandLineOption(ListOption,
         QStringLiteral("Prints the sound-move table of FILE as File > Export Table writes it: a comment line, then "
                        "one entry a line, its number and name.")));
@@ -272,9 +355,16 @@ void DescribeCommandLine(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(AllowMoveOption,
         QStringLiteral("With --import: lets a table that no longer fits grow where it stands or move to free "
                        "space.")));
+    parser.addOption(QCommandLineOption(PatchOption,
+        QStringLiteral("Writes OUT.bps, the BPS patch of File > Create Patch from the unmodified image UNMODIFIED "
+                       "to FILE. An image of another game or revision is refused; one whose SHA-1 is not the "
+                       "release's is a warning."),
+        QStringLiteral("UNMODIFIED")));
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("ROM image (*.gba) to open in the window, or for a command to read or write."),
         QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("OUT.bps"), QStringLiteral("With --patch: the patch to write."), QStringLiteral("[OUT.bps]"));
 }
 
 bool AsksForCommand(int argc, char** argv)
@@ -283,7 +373,7 @@ bool AsksForCommand(int argc, char** argv)
         const char* argument = argv[i];
         if (std::strcmp(argument, "--") == 0)
             return false;
-        for (const QString& name : { ListOption, ImportOption, AllowMoveOption }) {
+        for (const QString& name : { InfoOption, ListOption, ImportOption, AllowMoveOption, PatchOption }) {
             const QByteArray option = "--" + name.toLatin1();
             if (std::strncmp(argument, option.constData(), option.size()) == 0
                 && (argument[option.size()] == '\0' || argument[option.size()] == '='))
@@ -314,21 +404,28 @@ std::optional<int> RunCommandLine(int& argc, char** argv)
     }
 
     const QStringList files = parser.positionalArguments();
-    const bool list = parser.isSet(ListOption);
-    const bool import = parser.isSet(ImportOption);
-    if (list && import)
-        return Usage(QStringLiteral("--list and --import cannot be given together"));
-    if (parser.isSet(AllowMoveOption) && !import)
+    int commands = 0;
+    for (const QString& name : { InfoOption, ListOption, ImportOption, PatchOption })
+        commands += parser.isSet(name) ? 1 : 0;
+    if (commands > 1)
+        return Usage(QStringLiteral("one command at a time: --info, --list, --import or --patch"));
+    if (parser.isSet(AllowMoveOption) && !parser.isSet(ImportOption))
         return Usage(QStringLiteral("--allow-move goes with --import"));
-    if (list) {
-        if (files.size() != 1)
-            return Usage(QStringLiteral("--list takes one image: zarnith --list FILE"));
-        return List(files.first());
-    }
-    if (import) {
-        if (files.size() != 1)
+    const auto expect = [&files](qsizetype count) { return files.size() == count; };
+    if (parser.isSet(InfoOption))
+        return expect(1) ? Info(files[0]) : Usage(QStringLiteral("--info takes one image: zarnith --info FILE"));
+    if (parser.isSet(ListOption))
+        return expect(1) ? List(files[0]) : Usage(QStringLiteral("--list takes one image: zarnith --list FILE"));
+    if (parser.isSet(ImportOption)) {
+        if (!expect(1))
             return Usage(QStringLiteral("--import takes a text file and one image: zarnith --import TEXT FILE"));
-        return Import(parser.value(ImportOption), files.first(), parser.isSet(AllowMoveOption));
+        return Import(parser.value(ImportOption), files[0], parser.isSet(AllowMoveOption));
+    }
+    if (parser.isSet(PatchOption)) {
+        if (!expect(2))
+            return Usage(QStringLiteral("--patch takes the unmodified image, the image and the patch to write: "
+                                        "zarnith --patch UNMODIFIED FILE OUT.bps"));
+        return Patch(parser.value(PatchOption), files[0], files[1]);
     }
     return std::nullopt;
 }

@@ -65,12 +65,21 @@ expect 1 "--import of a name" --import "$dir/unknown.txt" "$dir/en.gba"
 grep -q 'unknown.txt:2: no move of this image is named "Something"' "$dir/err" || fail "reason: $(cat "$dir/err")"
 expect 0 "--import with --allow-move" --import "$dir/eleven.txt" "$dir/en.gba" --allow-move
 [ "$(z --list "$dir/en.gba" | numbers)" = "$(seq 1 11 | tr '\n' ' ')" ] || fail "moved table"
+
+expect 0 "--info" --info "$dir/en.gba"
+grep -qx 'code: BPRE' "$dir/out" && grep -qx 'sha1: [0-9a-f]\{40\}' "$dir/out" || fail "--info: $(cat "$dir/out")"
+expect 0 "--patch" --patch "$dir/before.gba" "$dir/en.gba" "$dir/p.bps"
+[ "$(head -c 4 "$dir/p.bps")" = BPS1 ] || fail "--patch wrote no patch"
+grep -q 'warning: .*before.gba is not the unmodified release' "$dir/err" || fail "no warning: $(cat "$dir/err")"
+expect 1 "--patch from another game" --patch "$dir/de.gba" "$dir/en.gba" "$dir/q.bps"
+[ ! -e "$dir/q.bps" ] || fail "--patch from another game wrote a patch"
 if chattr +i "$dir/other.gba" 2>/dev/null; then
     expect 1 "--import into a read-only image" --import "$dir/en.txt" "$dir/other.gba"
     chattr -i "$dir/other.gba"
 fi
 
 expect 2 "--list without an image" --list
+expect 2 "--patch without its patch" --patch "$dir/before.gba" "$dir/en.gba"
 expect 2 "--allow-move alone" --allow-move "$dir/en.gba"
 expect 2 "an unknown option" --lisst "$dir/en.gba"
 expect 0 "--help" --help
