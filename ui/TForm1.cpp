@@ -1,6 +1,5 @@
 #include "TForm1.h"
 #include "QtSha1.h"
-
 #include "TableTextFile.h"
 
 #include <QActionGroup>
