@@ -918,8 +918,12 @@ void TForm1::CompareWithGame1Click()
     const TableComparison comparison = m_document.CompareWithGame();
     auto list = [this](const std::vector<std::uint16_t>& ids) {
         QStringList moves;
-        for (std::uint16_t id : ids)
-            moves << QString("%1 (%2)").arg(QString::fromStdString(EntryName(id, m_document.Names()))).arg(id);
+        const MoveNameList& names = m_document.Names();
+        for (std::uint16_t id : ids) {
+            // A number that is no move is named with its number already.
+            const QString name = QString::fromStdString(EntryName(id, names));
+            moves << (IsValidMove(id, static_cast<int>(names.size())) ? QString("%1 (%2)").arg(name).arg(id) : name);
+        }
         return moves.isEmpty() ? QString::fromUtf8("\u2014") : moves.join(", ");
     };
     QString text;
