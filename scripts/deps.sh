@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, and any given as arguments, when missing.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev desktop-file-utils appstream fonts-dejavu-core "$@")
+packages=(g++ cmake ninja-build qt6-base-dev zlib1g-dev libgtest-dev libgmock-dev desktop-file-utils appstream fonts-dejavu-core "$@")
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

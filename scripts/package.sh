@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes both packages in dist/ and checks each:
-#   zarnith-VERSION-windows-x86_64.zip: zarnith.exe (scripts/windows-build.sh, stripped), README.txt
-#     and LICENSE.txt with Windows line endings;
+#   zarnith-VERSION-windows-x86_64.zip: zarnith.exe and its console companion zarnith.com
+#     (scripts/windows-build.sh, stripped), README.txt and LICENSE.txt with Windows line endings;
 #   zarnith_VERSION_amd64.deb (CPack, built in build-package/): the program, desktop entry, icons,
 #     metainfo and licence, depending on the Debian packages dpkg-shlibdeps finds. Its check
 #     unpacks it with dpkg -x into a temporary folder and runs the binary from there, without a
@@ -28,18 +28,21 @@ cp "$build_dir/$deb" dist/
 echo "dist/$deb: $(stat -c %s "dist/$deb") bytes, depends on: $(dpkg-deb -f "dist/$deb" Depends)"
 
 # The Windows zip.
-bash scripts/windows-build.sh zarnith
+bash scripts/windows-build.sh zarnith zarnith_console
 zip=zarnith-$version-windows-x86_64.zip
 mkdir "$scratch/zip"
-x86_64-w64-mingw32-strip -o "$scratch/zip/zarnith.exe" build-windows/ui/zarnith.exe
+for program in zarnith.exe zarnith.com; do
+    x86_64-w64-mingw32-strip -o "$scratch/zip/$program" "build-windows/ui/$program"
+done
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' data/windows/README.txt >"$scratch/zip/README.txt"
 sed -e 's/$/\r/' LICENSE >"$scratch/zip/LICENSE.txt"
 rm -f "dist/$zip"
-(cd "$scratch/zip" && zip -q -X -9 "$OLDPWD/dist/$zip" zarnith.exe README.txt LICENSE.txt)
-echo "dist/$zip: $(stat -c %s "dist/$zip") bytes, zarnith.exe $(stat -c %s "$scratch/zip/zarnith.exe") bytes"
+(cd "$scratch/zip" && zip -q -X -9 "$OLDPWD/dist/$zip" zarnith.exe zarnith.com README.txt LICENSE.txt)
+echo "dist/$zip: $(stat -c %s "dist/$zip") bytes, zarnith.exe $(stat -c %s "$scratch/zip/zarnith.exe") bytes," \
+    "zarnith.com $(stat -c %s "$scratch/zip/zarnith.com") bytes"
 
 # Checks: the unpacked .deb's program answers --version with no display; the zip holds the
-# three files, its text files with Windows line endings.
+# four files, its text files with Windows line endings.
 dpkg -x "dist/$deb" "$scratch/deb"
 answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$scratch/deb/usr/bin/zarnith" --version)
 if [ "$answer" != "Zarnith $version" ]; then
@@ -53,7 +56,7 @@ done
 echo "package: checked $deb: its zarnith answers '$answer'"
 unzip -q "dist/$zip" -d "$scratch/unzipped"
 listing=$(cd "$scratch/unzipped" && find . -type f -printf '%P\n' | sort | tr '\n' ' ')
-if [ "$listing" != "LICENSE.txt README.txt zarnith.exe " ]; then
+if [ "$listing" != "LICENSE.txt README.txt zarnith.com zarnith.exe " ]; then
     echo "package: $zip holds $listing" >&2
     exit 1
 fi
@@ -63,5 +66,6 @@ for text in README.txt LICENSE.txt; do
         exit 1
     fi
 done
-echo "package: checked $zip: $(file -b "$scratch/unzipped/zarnith.exe")"
+echo "package: checked $zip: $(file -b "$scratch/unzipped/zarnith.exe"); zarnith.com:" \
+    "$(file -b "$scratch/unzipped/zarnith.com")"
 echo "package: both packages made in $((SECONDS - start)) s"

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh g++-mingw-w64-x86-64-posix googletest icoutils
+bash scripts/deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest icoutils
 qt=$(bash scripts/windows-qt.sh | tail -n 1)
 
 build_dir=build-windows

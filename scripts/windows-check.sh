@@ -2,14 +2,15 @@
 # Cross-builds the whole program for 64-bit Windows (scripts/windows-build.sh: the core, the
 # window, both test suites and zarnith.exe, all linked statically against Qt built for Windows)
 # and runs it under Wine without a display: the core's GoogleTest suite, the window's Qt Test
-# suites on Qt's offscreen platform, and checks of zarnith.exe itself. Every part runs; the
-# script fails if any did.
+# suites on Qt's offscreen platform, checks of zarnith.exe itself, and the command line through
+# zarnith.com, its console companion (tests/cli/CommandLineTest.sh). Every part runs; the script
+# fails if any did.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh wine64 binutils-mingw-w64-x86-64
 window_suites=(WindowTest BadInputTest DialogsTest)
-bash scripts/windows-build.sh zarnith zarnith_core_tests "${window_suites[@]}"
+bash scripts/windows-build.sh zarnith zarnith_console zarnith_synthetic_rom zarnith_core_tests "${window_suites[@]}"
 build_dir=build-windows
 
 unset DISPLAY WAYLAND_DISPLAY
@@ -35,17 +36,24 @@ done
 # icon, version and manifest, and starts (--version answers in a message box, which Wine without
 # a display cannot show; the program ends normally all the same).
 exe=$build_dir/ui/zarnith.exe
-headers=$(x86_64-w64-mingw32-objdump -p "$exe")
-if ! grep -q '^Subsystem.*(Windows GUI)' <<<"$headers"; then
-    echo "windows: zarnith.exe is not a GUI program" >&2
-    failed+=(zarnith.exe)
-fi
 system_dlls='^(advapi32|authz|comdlg32|d3d9|d3d11|dwmapi|dwrite|dxgi|gdi32|imm32|kernel32|msvcrt|netapi32|ole32|oleaut32|shcore|shell32|shlwapi|user32|userenv|uxtheme|version|winmm|ws2_32|wtsapi32|api-ms-win-[a-z0-9-]*)\.dll$'
-dlls=$(sed -nE 's/^\s*DLL Name: (.*)$/\1/p' <<<"$headers" | tr '[:upper:]' '[:lower:]' | sort -u)
-if others=$(grep -vE "$system_dlls" <<<"$dlls"); then
-    echo "windows: zarnith.exe needs DLLs that Windows does not have: $others" >&2
-    failed+=(zarnith.exe)
-fi
+# check_program FILE SUBSYSTEM: the file is a program of that subsystem needing only system DLLs.
+check_program() {
+    local name
+    name=$(basename "$1")
+    headers=$(x86_64-w64-mingw32-objdump -p "$1")
+    if ! grep -q "^Subsystem.*(Windows $2)" <<<"$headers"; then
+        echo "windows: $name is not a Windows $2 program" >&2
+        failed+=("$name")
+    fi
+    dlls=$(sed -nE 's/^\s*DLL Name: (.*)$/\1/p' <<<"$headers" | tr '[:upper:]' '[:lower:]' | sort -u)
+    if others=$(grep -vE "$system_dlls" <<<"$dlls"); then
+        echo "windows: $name needs DLLs that Windows does not have: $others" >&2
+        failed+=("$name")
+    fi
+}
+check_program "$exe" GUI
+check_program "$build_dir/ui/zarnith.com" CUI
 version=$(sed -nE 's/^CMAKE_PROJECT_VERSION:STATIC=(.*)$/\1/p' "$build_dir/CMakeCache.txt")
 resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null || true)
 for expected in 'RT_GROUP_ICON' "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductName\", \"Zarnith\"" 'RT_MANIFEST' \
@@ -61,6 +69,11 @@ else
     echo "windows: zarnith.exe --version did not end normally" >&2
     failed+=(zarnith.exe)
 fi
+
+# The command line in the console: zarnith.com, as cmd.exe and PowerShell run it for "zarnith".
+echo "windows: command line through zarnith.com"
+ZARNITH_RUNNER="timeout -k 10 300 $wine" bash tests/cli/CommandLineTest.sh "$build_dir/ui/zarnith.com" \
+    "$build_dir/tools/zarnith_synthetic_rom.exe" </dev/null || failed+=(command-line)
 "$wineserver" -k 2>/dev/null || true
 
 if [ ${#failed[@]} -gt 0 ]; then

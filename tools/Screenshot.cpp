@@ -20,6 +20,11 @@ public:
     }
     int MessageBox(QWidget*, const QString&, const QString&, unsigned) override { return zarnith::IdNo; }
     std::optional<QString> GetOpenFileName(QWidget*) override { return m_path; }
+    std::optional<QString> GetSaveFileName(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<QString> GetFileName(QWidget*, zarnith::FileKind, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 
 private:
     QString m_path;

@@ -13,6 +13,16 @@ int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& c
     box.setWindowTitle(caption);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
+    if ((flags & MbSelectableText) != 0)
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    if ((flags & MbButtons) == MbSaveCancel) {
+        QPushButton* save = box.addButton(QMessageBox::Save);
+        QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == save ? IdYes : IdCancel;
+    }
     if ((flags & MbButtons) == MbSaveDiscardCancel) {
         QPushButton* save = box.addButton(QMessageBox::Save);
         QPushButton* discard = box.addButton(QMessageBox::Discard);
@@ -65,6 +75,41 @@ std::optional<QString> QtDialogs::GetSaveFileName(QWidget* parent, const QString
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromLatin1(RomSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtDialogs::GetFileName(
+    QWidget* parent, FileKind kind, const QString& title, const QString& start)
+{
+    QFileDialog dialog(parent, title, start);
+    switch (kind) {
+    case FileKind::UnmodifiedImage:
+        SetUpOpenDialog(dialog);
+        break;
+    case FileKind::Program:
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(QString::fromLatin1(ZARNITH_PROGRAM_FILTER));
+        break;
+    case FileKind::Patch:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(QString::fromLatin1(PatchFileFilter));
+        dialog.setDefaultSuffix(QString::fromLatin1(PatchSuffix));
+        break;
+    case FileKind::ImportText:
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(QString::fromLatin1(TextFileFilter));
+        dialog.setDefaultSuffix(QString::fromLatin1(TextSuffix));
+        break;
+    case FileKind::ExportText:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(QString::fromLatin1(TextFileFilter));
+        dialog.setDefaultSuffix(QString::fromLatin1(TextSuffix));
+        break;
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -201,6 +201,101 @@ void InitLanguageTable(LanguageStrings& table)
         "La rom se termine avant sa table des attaques sonores, que le code du jeu place à 0x%1 : rien de la table "
         "n'a pu être lu. La rom est affichée pour consultation seulement, et rien n'y sera écrit.");
     set(Row::ViewOnly, "view only", "consultation seulement");
+    set(Row::ImageInformation, "&Image Information…", "&Informations sur l'image…");
+    set(Row::CompareWithGame, "&Compare with Game's Table…", "&Comparer avec la table du jeu…");
+    set(Row::RestoreGameTable, "Restore &Game's Table", "Re&staurer la table du jeu");
+    set(Row::Play, "&Play", "&Jouer");
+    set(Row::Emulator, "&Emulator…", "&Émulateur…");
+    set(Row::ClearEmulator, "&Clear Emulator", "&Oublier l'émulateur");
+    set(Row::CreatePatch, "Create Pa&tch…", "Créer un &patch…");
+    set(Row::InfoHead, "File: %1\nSize: %2 bytes\nGame: %3 (code %4, version byte %5)\nCRC32: %6\nSHA-1: %7",
+        "Fichier : %1\nTaille : %2 octets\nJeu : %3 (code %4, octet de version %5)\nCRC32 : %6\nSHA-1 : %7");
+    set(Row::InfoUnmodified, "State: unmodified release (its SHA-1 is the release's).",
+        "État : version d'origine non modifiée (son SHA-1 est celui de la version publiée).");
+    set(Row::InfoModified, "State: modified (its SHA-1 is not the release's).",
+        "État : modifiée (son SHA-1 n'est pas celui de la version publiée).");
+    set(Row::InfoTableOwn, "Sound-move table: at the game's own place, 0x%1, %2 entries.",
+        "Table des attaques sonores : à la place d'origine du jeu, 0x%1, %2 entrées.");
+    set(Row::InfoTableMoved, "Sound-move table: moved, now at 0x%1, %2 entries.",
+        "Table des attaques sonores : déplacée, maintenant à 0x%1, %2 entrées.");
+    set(Row::InfoTableUnread, "Sound-move table: not found safely; the game's pointer holds 0x%1.",
+        "Table des attaques sonores : pas trouvée sûrement; le pointeur du jeu contient 0x%1.");
+    set(Row::InfoNamesOwn, "Move names: the game's own list, 0x%1, %2 moves.",
+        "Noms des attaques : la liste d'origine du jeu, 0x%1, %2 attaques.");
+    set(Row::InfoNamesMoved, "Move names: moved, now at 0x%1, %2 moves.",
+        "Noms des attaques : déplacés, maintenant à 0x%1, %2 attaques.");
+    set(Row::InfoUnsaved, "The table has unsaved edits: these facts are of the file as it stands on disk.",
+        "La table a des modifications non sauvegardées : ces informations décrivent le fichier tel qu'il est sur "
+        "le disque.");
+    set(Row::CompareSame, "The sound-move table is the game's own: its ten moves, in its order.",
+        "La table des attaques sonores est celle du jeu : ses dix attaques, dans son ordre.");
+    set(Row::CompareReordered, "The sound-move table holds the game's own ten moves, in another order.",
+        "La table des attaques sonores contient les dix attaques du jeu, dans un autre ordre.");
+    set(Row::CompareDifference, "Added to the game's table: %1\n\nRemoved from the game's table: %2",
+        "Ajoutées à la table du jeu : %1\n\nRetirées de la table du jeu : %2");
+    set(Row::SaveFirst,
+        "The sound-move table has unsaved edits, and this command uses the file as it stands on disk. Do you want "
+        "to save them first?",
+        "La table des attaques sonores a des modifications non sauvegardées, et cette commande utilise le fichier "
+        "tel qu'il est sur le disque. Voulez-vous les sauvegarder d'abord?");
+    set(Row::PlayFailed, "%1 could not be started. Choose another emulator in Options > Emulator….",
+        "%1 n'a pas pu être démarré. Choisissez un autre émulateur dans Options > Émulateur….");
+    set(Row::PlayNoProgram,
+        "No program could be started to open %1: the system may have none for .gba files. Choose an emulator in "
+        "Options > Emulator….",
+        "Aucun programme n'a pu être démarré pour ouvrir %1 : le système n'en a peut-être aucun pour les fichiers "
+        ".gba. Choisissez un émulateur dans Options > Émulateur….");
+    set(Row::PatchWrongGame,
+        "%1 is not an image of %2 (code %3, version byte %4), so a patch made from it would fit no copy of this "
+        "game. Choose the unmodified image of the open file's game and revision.",
+        "%1 n'est pas une image de %2 (code %3, octet de version %4), donc un patch fait à partir d'elle ne "
+        "conviendrait à aucune copie de ce jeu. Choisissez l'image non modifiée du jeu et de la révision du "
+        "fichier ouvert.");
+    set(Row::PatchNotRelease,
+        "%1 is not the unmodified release: its SHA-1 is not the release's. A patch made from it applies only to "
+        "that very file. Make the patch anyway?",
+        "%1 n'est pas la version publiée non modifiée : son SHA-1 n'est pas celui de la version publiée. Un patch "
+        "fait à partir d'elle ne s'applique qu'à ce fichier-là. Créer le patch quand même?");
+    set(Row::PatchWritten, "The patch was written to %1 (%2 bytes).", "Le patch a été écrit dans %1 (%2 octets).");
+    set(Row::PatchNotWritten, "The patch was not written, and no file was changed: %1",
+        "Le patch n'a pas été écrit, et aucun fichier n'a été modifié : %1");
+    set(Row::ReasonPatchRead, "the unmodified image or the open file could not be read.",
+        "l'image non modifiée ou le fichier ouvert n'a pas pu être lu.");
+    set(Row::ReasonPatchWrite, "writing it failed (the disk may be full).",
+        "son écriture a échoué (le disque est peut-être plein).");
+    set(Row::ReasonPatchOverImage, "the chosen file is one of the two images.",
+        "le fichier choisi est l'une des deux images.");
+    set(Row::ChooseUnmodified, "Choose the Unmodified Image", "Choisir l'image non modifiée");
+    set(Row::ExportTable, "&Export Table…", "&Exporter la table…");
+    set(Row::ImportTable, "&Import Table…", "&Importer une table…");
+    set(Row::Exported, "The table was exported to %1.", "La table a été exportée dans %1.");
+    set(Row::ExportFailed, "The table could not be exported: %1 could not be written.",
+        "La table n'a pas pu être exportée : %1 n'a pas pu être écrit.");
+    set(Row::ImportReadFailed, "The table was not imported, and it stays as it was: %1 could not be read.",
+        "La table n'a pas été importée, et elle reste telle qu'elle était : %1 n'a pas pu être lu.");
+    set(Row::ImportRefusedLine, "The table was not imported, and it stays as it was. Line %1 of %2: %3",
+        "La table n'a pas été importée, et elle reste telle qu'elle était. Ligne %1 de %2 : %3");
+    set(Row::ImportRefusedFile, "The table was not imported, and it stays as it was. %1: %2",
+        "La table n'a pas été importée, et elle reste telle qu'elle était. %1 : %2");
+    set(Row::ReasonNotText, "this is not UTF-8 text.", "ce n'est pas du texte UTF-8.");
+    set(Row::ReasonTooLarge, "the file is larger than the text of any table (%1 bytes at most).",
+        "le fichier est plus grand que le texte de toute table (%1 octets au plus).");
+    set(Row::ReasonUnknownName, "no move of this image is named \"%1\".",
+        "aucune attaque de cette rom ne s'appelle « %1 ».");
+    set(Row::ReasonNotAMove, "%1 is not a move of this image (its moves are 1 to %2).",
+        "%1 n'est pas une attaque de cette rom (ses attaques vont de 1 à %2).");
+    set(Row::ReasonTooManyEntries, "the table would have more entries than this image has moves (%1).",
+        "la table aurait plus d'entrées que cette rom n'a d'attaques (%1).");
+    set(Row::ReasonNoEntries, "the file names no move.", "le fichier ne nomme aucune attaque.");
+    set(Row::ImportNotes, "The table was imported. Some of its lines are worth a look:\n\n%1",
+        "La table a été importée. Certaines de ses lignes méritent un coup d'œil :\n\n%1");
+    set(Row::NoteNameMismatch, "Line %1: move %2 is %3 in this image, not %4.",
+        "Ligne %1 : l'attaque %2 est %3 dans cette rom, pas %4.");
+    set(Row::NoteAmbiguous, "Line %1: \"%2\" names more than one move of this image; move %3 was taken.",
+        "Ligne %1 : « %2 » nomme plusieurs attaques de cette rom; l'attaque %3 a été prise.");
+    set(Row::NotesMore, "… and %1 more.", "… et %1 de plus.");
+    set(Row::ImportUnchanged, "The table already holds the moves of %1; nothing changed.",
+        "La table contient déjà les attaques de %1; rien n'a changé.");
 }
 
 } // namespace zarnith

@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 80;
+inline constexpr int LanguageRowCount = 140;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -89,6 +89,56 @@ inline constexpr int Grown = 69;
 inline constexpr int ReasonChangedWhileAsked = 70;
 inline constexpr int EndedBeforeTable = 71;
 inline constexpr int ViewOnly = 72;
+// Image facts, the game's own table, Play and patches.
+inline constexpr int ImageInformation = 80;
+inline constexpr int CompareWithGame = 81;
+inline constexpr int RestoreGameTable = 82;
+inline constexpr int Play = 83;
+inline constexpr int Emulator = 84;
+inline constexpr int ClearEmulator = 85;
+inline constexpr int CreatePatch = 86;
+inline constexpr int InfoHead = 87;
+inline constexpr int InfoUnmodified = 88;
+inline constexpr int InfoModified = 89;
+inline constexpr int InfoTableOwn = 90;
+inline constexpr int InfoTableMoved = 91;
+inline constexpr int InfoTableUnread = 92;
+inline constexpr int InfoNamesOwn = 93;
+inline constexpr int InfoNamesMoved = 94;
+inline constexpr int InfoUnsaved = 95;
+inline constexpr int CompareSame = 96;
+inline constexpr int CompareReordered = 97;
+inline constexpr int CompareDifference = 98;
+inline constexpr int SaveFirst = 99;
+inline constexpr int PlayFailed = 100;
+inline constexpr int PlayNoProgram = 101;
+inline constexpr int PatchWrongGame = 102;
+inline constexpr int PatchNotRelease = 103;
+inline constexpr int PatchWritten = 104;
+inline constexpr int PatchNotWritten = 105;
+inline constexpr int ReasonPatchRead = 106;
+inline constexpr int ReasonPatchWrite = 107;
+inline constexpr int ReasonPatchOverImage = 108;
+inline constexpr int ChooseUnmodified = 109;
+// The table as text.
+inline constexpr int ExportTable = 110;
+inline constexpr int ImportTable = 111;
+inline constexpr int Exported = 112;
+inline constexpr int ExportFailed = 113;
+inline constexpr int ImportReadFailed = 114;
+inline constexpr int ImportRefusedLine = 115;
+inline constexpr int ImportRefusedFile = 116;
+inline constexpr int ReasonNotText = 117;
+inline constexpr int ReasonTooLarge = 118;
+inline constexpr int ReasonUnknownName = 119;
+inline constexpr int ReasonNotAMove = 120;
+inline constexpr int ReasonTooManyEntries = 121;
+inline constexpr int ReasonNoEntries = 122;
+inline constexpr int ImportNotes = 123;
+inline constexpr int NoteNameMismatch = 124;
+inline constexpr int NoteAmbiguous = 125;
+inline constexpr int NotesMore = 126;
+inline constexpr int ImportUnchanged = 127;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

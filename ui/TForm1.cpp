@@ -1,4 +1,6 @@
 #include "TForm1.h"
+#include "QtSha1.h"
+#include "TableTextFile.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -129,11 +131,19 @@ void TForm1::BuildWindow()
     ClearRecent1 = action(OpenRecent1, "ClearRecent1", "&Clear List", &TForm1::ClearRecent1Click);
     Save1 = action(File1, "Save1", "&Save", &TForm1::Save1Click);
     SaveAs1 = action(File1, "SaveAs1", "Save &As…", &TForm1::SaveAs1Click);
+    ExportTable1 = action(File1, "ExportTable1", "&Export Table…", &TForm1::ExportTable1Click);
+    ImportTable1 = action(File1, "ImportTable1", "&Import Table…", &TForm1::ImportTable1Click);
+    Play1 = action(File1, "Play1", "&Play", &TForm1::Play1Click);
+    CreatePatch1 = action(File1, "CreatePatch1", "Create Pa&tch…", &TForm1::CreatePatch1Click);
     Close1 = action(File1, "Close1", "&Close", &TForm1::Close1Click);
     Exit1 = action(File1, "Exit1", "E&xit", &TForm1::Exit1Click);
     Save1->setEnabled(false);
     SaveAs1->setEnabled(false);
+    ExportTable1->setEnabled(false);
+    ImportTable1->setEnabled(false);
     Close1->setEnabled(false);
+    Play1->setEnabled(false);
+    CreatePatch1->setEnabled(false);
     // Another run may have changed the list since.
     connect(File1, &QMenu::aboutToShow, this, &TForm1::FillRecentMenu);
     FillRecentMenu();
@@ -143,9 +153,13 @@ void TForm1::BuildWindow()
     QList<QKeySequence> saveAs = QKeySequence::keyBindings(QKeySequence::SaveAs);
     SaveAs1->setShortcuts(
         saveAs.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S) } : saveAs);
+    ExportTable1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    ImportTable1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     Close1->setShortcuts(QKeySequence::Close);
     QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
     Exit1->setShortcuts(quit.isEmpty() ? QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::Key_Q) } : quit);
+    Play1->setShortcut(QKeySequence(Qt::Key_F5));
+    CreatePatch1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
 
     Edit1 = MainMenu1->addMenu("&Edit");
     Undo1 = action(Edit1, "Undo1", "&Undo", &TForm1::Undo1Click);
@@ -153,6 +167,9 @@ void TForm1::BuildWindow()
     Edit1->addSeparator();
     AddMove1 = action(Edit1, "AddMove1", "&Add Move", &TForm1::AddMove1Click);
     RemoveMove1 = action(Edit1, "RemoveMove1", "Re&move Move", &TForm1::RemoveMove1Click);
+    Edit1->addSeparator();
+    CompareWithGame1 = action(Edit1, "CompareWithGame1", "&Compare with Game's Table…", &TForm1::CompareWithGame1Click);
+    RestoreGameTable1 = action(Edit1, "RestoreGameTable1", "Restore &Game's Table", &TForm1::RestoreGameTable1Click);
     Undo1->setShortcuts(QKeySequence::Undo);
     // Both of the common redo keys, whatever the platform's own list holds.
     QList<QKeySequence> redo = QKeySequence::keyBindings(QKeySequence::Redo);
@@ -178,8 +195,14 @@ void TForm1::BuildWindow()
     }
     English1->setChecked(true);
     Francais1->setEnabled(false);
+    Emulator1 = action(Options1, "Emulator1", "&Emulator…", &TForm1::Emulator1Click);
+    ClearEmulator1 = action(Options1, "ClearEmulator1", "&Clear Emulator", &TForm1::ClearEmulator1Click);
 
     Help1 = MainMenu1->addMenu("&Help");
+    ImageInformation1 = action(Help1, "ImageInformation1", "&Image Information…", &TForm1::ImageInformation1Click);
+    ImageInformation1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    ImageInformation1->setEnabled(false);
+    Help1->addSeparator();
     About1 = action(Help1, "About1", "&About", &TForm1::About1Click);
     VersionsCompatible1
         = action(Help1, "VersionsCompatible1", "&Versions Compatible", &TForm1::VersionsCompatible1Click);
@@ -218,6 +241,8 @@ void TForm1::SetMenuCaptions()
     ClearRecent1->setText(Text(Row::ClearRecent));
     Save1->setText(Text(Row::Save));
     SaveAs1->setText(Text(Row::SaveAs));
+    ExportTable1->setText(Text(Row::ExportTable));
+    ImportTable1->setText(Text(Row::ImportTable));
     Close1->setText(Text(Row::Close));
     Exit1->setText(Text(Row::Exit));
     Edit1->setTitle(Text(Row::Edit));
@@ -230,6 +255,12 @@ void TForm1::SetMenuCaptions()
     Help1->setTitle(Text(Row::Help));
     About1->setText(Text(Row::About));
     VersionsCompatible1->setText(Text(Row::VersionsCompatible));
+    Play1->setText(Text(Row::Play));
+    CreatePatch1->setText(Text(Row::CreatePatch));
+    CompareWithGame1->setText(Text(Row::CompareWithGame));
+    RestoreGameTable1->setText(Text(Row::RestoreGameTable));
+    Emulator1->setText(Text(Row::Emulator));
+    ImageInformation1->setText(Text(Row::ImageInformation));
 }
 
 void TForm1::SetButtonCaptions()
@@ -277,10 +308,22 @@ void TForm1::UpdateControls()
     MoveComboBox->setEnabled(open);
     for (QPushButton* button : { ChangeMoveButton, InsertMoveButton, DeleteMoveButton })
         button->setEnabled(editable);
+    ExportTable1->setEnabled(editable);
+    ImportTable1->setEnabled(editable);
     AddMove1->setEnabled(editable);
     RemoveMove1->setEnabled(editable);
     Undo1->setEnabled(m_document.CanUndo());
     Redo1->setEnabled(m_document.CanRedo());
+    for (QAction* item : { Play1, CreatePatch1, ImageInformation1 })
+        item->setEnabled(open);
+    CompareWithGame1->setEnabled(editable);
+    RestoreGameTable1->setEnabled(editable);
+    // The chosen emulator is named in the item that forgets it.
+    const QString program = m_emulator.Program();
+    ClearEmulator1->setEnabled(!program.isEmpty());
+    ClearEmulator1->setText(program.isEmpty()
+            ? Text(Row::ClearEmulator)
+            : QString("%1 (%2)").arg(Text(Row::ClearEmulator), QFileInfo(program).fileName().replace('&', "&&")));
 
     QStringList title;
     QStringList places;
@@ -587,6 +630,106 @@ void TForm1::SaveAs1Click()
         SaveDocumentAs();
 }
 
+void TForm1::ExportTable1Click()
+{
+    if (!m_document.CanEdit())
+        return;
+    const std::optional<QString> path = m_dialogs.GetFileName(this, FileKind::ExportText, Caption(Row::ExportTable),
+        TableTextPathFor(QString::fromStdString(m_document.Path())));
+    if (!path)
+        return;
+    const QString shown = QDir::toNativeSeparators(*path);
+    if (WriteTableTextFile(*path, m_document.ExportTable()))
+        Message(Text(Row::Exported).arg(shown), Row::Attention, MbOk);
+    else
+        Message(Text(Row::ExportFailed).arg(shown), Row::Attention, MbOk);
+}
+
+QString TForm1::ImportRefusal(const ImportResult& result, const QString& shown) const
+{
+    const TextRefusal& refusal = result.Refusal;
+    const auto moveCount = static_cast<int>(m_document.Names().size());
+    QString reason;
+    switch (refusal.Problem) {
+    case TextProblem::TooLarge:
+        reason = Text(Row::ReasonTooLarge).arg(MaxTableTextSize);
+        break;
+    case TextProblem::NotText:
+        reason = Text(Row::ReasonNotText);
+        break;
+    case TextProblem::UnknownName:
+        reason = Text(Row::ReasonUnknownName).arg(QString::fromStdString(refusal.Word));
+        break;
+    case TextProblem::NotAMove:
+        reason = Text(Row::ReasonNotAMove).arg(QString::fromStdString(refusal.Word)).arg(moveCount);
+        break;
+    case TextProblem::TooManyEntries:
+        reason = Text(Row::ReasonTooManyEntries).arg(moveCount);
+        break;
+    case TextProblem::NoEntries:
+    case TextProblem::None:
+        reason = Text(Row::ReasonNoEntries);
+        break;
+    }
+    if (refusal.Line > 0)
+        return Text(Row::ImportRefusedLine).arg(refusal.Line).arg(shown, reason);
+    return Text(Row::ImportRefusedFile).arg(shown, reason);
+}
+
+// One line per note; a long list is cut short, since a box must fit on the screen.
+QString TForm1::ImportNotesText(const std::vector<TextNote>& notes) const
+{
+    constexpr std::size_t Shown = 12;
+    QStringList lines;
+    for (std::size_t i = 0; i < notes.size() && i < Shown; ++i) {
+        const TextNote& note = notes[i];
+        const QString given = QString::fromStdString(note.Given);
+        if (note.Kind == TextNoteKind::AmbiguousName)
+            lines << Text(Row::NoteAmbiguous).arg(note.Line).arg(given).arg(note.Id);
+        else
+            lines << Text(Row::NoteNameMismatch)
+                         .arg(note.Line)
+                         .arg(note.Id)
+                         .arg(QString::fromStdString(m_document.Names()[note.Id - 1]), given);
+    }
+    if (notes.size() > Shown)
+        lines << Text(Row::NotesMore).arg(notes.size() - Shown);
+    return Text(Row::ImportNotes).arg(lines.join('\n'));
+}
+
+void TForm1::ImportTable1Click()
+{
+    if (!m_document.CanEdit())
+        return;
+    const std::optional<QString> path = m_dialogs.GetFileName(this, FileKind::ImportText, Caption(Row::ImportTable),
+        TableTextPathFor(QString::fromStdString(m_document.Path())));
+    if (!path)
+        return;
+    const QString shown = QDir::toNativeSeparators(*path);
+    const std::optional<QByteArray> text = ReadTableTextFile(*path);
+    if (!text) {
+        Message(Text(Row::ImportReadFailed).arg(shown), Row::Attention, MbOk);
+        return;
+    }
+    const ImportResult result = m_document.Import(std::string_view(text->constData(), text->size()));
+    switch (result.Status) {
+    case ImportStatus::Imported:
+        FillListBox();
+        UpdateControls();
+        if (!result.Notes.empty())
+            Message(ImportNotesText(result.Notes), Row::Attention, MbOk);
+        break;
+    case ImportStatus::Unchanged:
+        Message(Text(Row::ImportUnchanged).arg(shown), Row::Attention, MbOk);
+        break;
+    case ImportStatus::Refused:
+        Message(ImportRefusal(result, shown), Row::Attention, MbOk);
+        break;
+    case ImportStatus::NotEditable:
+        break;
+    }
+}
+
 // The recent files as numbered items above the separator and Clear List; the submenu is
 // disabled while the list is empty.
 void TForm1::FillRecentMenu()
@@ -744,6 +887,177 @@ void TForm1::Redo1Click()
     if (m_document.Redo())
         FillListBox();
     UpdateControls();
+}
+
+QString TForm1::Caption(int row) const
+{
+    return Text(row).remove('&').remove(QString::fromUtf8("…"));
+}
+
+void TForm1::ImageInformation1Click()
+{
+    if (!m_document.IsOpen())
+        return;
+    QtSha1 sha1;
+    const ImageFacts facts = m_document.Facts(sha1);
+    const QString unknown = QString::fromUtf8("\u2014");
+    QStringList lines;
+    lines << Text(Row::InfoHead)
+                 .arg(QDir::toNativeSeparators(QString::fromStdString(facts.Path)), QString::number(facts.Size),
+                     QString::fromStdString(facts.Game), QString::fromStdString(facts.Code),
+                     QString::number(facts.Revision), facts.Read ? Hex(facts.Crc32).rightJustified(8, '0') : unknown,
+                     facts.Read ? QString::fromStdString(facts.Sha1) : unknown);
+    if (facts.Read)
+        lines << Text(facts.Unmodified ? Row::InfoUnmodified : Row::InfoModified);
+    if (facts.Table == TableStatus::Verified && facts.TableOffset) {
+        lines << Text(facts.TableAtOwnOffset ? Row::InfoTableOwn : Row::InfoTableMoved)
+                     .arg(Hex(*facts.TableOffset))
+                     .arg(facts.TableEntries);
+    } else {
+        lines << Text(Row::InfoTableUnread).arg(Hex(facts.TableWord));
+    }
+    lines << Text(facts.NamesAtOwnOffset ? Row::InfoNamesOwn : Row::InfoNamesMoved)
+                 .arg(Hex(facts.NamesOffset))
+                 .arg(facts.MoveCount);
+    if (facts.Modified)
+        lines << Text(Row::InfoUnsaved);
+    m_dialogs.MessageBox(this, lines.join('\n'), Caption(Row::ImageInformation), MbOk | MbSelectableText);
+}
+
+void TForm1::CompareWithGame1Click()
+{
+    if (!m_document.CanEdit())
+        return;
+    const TableComparison comparison = m_document.CompareWithGame();
+    auto list = [this](const std::vector<std::uint16_t>& ids) {
+        QStringList moves;
+        const MoveNameList& names = m_document.Names();
+        for (std::uint16_t id : ids) {
+            // A number that is no move is named with its number already.
+            const QString name = QString::fromStdString(EntryName(id, names));
+            moves << (IsValidMove(id, static_cast<int>(names.size())) ? QString("%1 (%2)").arg(name).arg(id) : name);
+        }
+        return moves.isEmpty() ? QString::fromUtf8("\u2014") : moves.join(", ");
+    };
+    QString text;
+    if (comparison.IsGameTable())
+        text = Text(Row::CompareSame);
+    else if (comparison.Reordered)
+        text = Text(Row::CompareReordered);
+    else
+        text = Text(Row::CompareDifference).arg(list(comparison.Added), list(comparison.Removed));
+    m_dialogs.MessageBox(this, text, Caption(Row::CompareWithGame), MbOk | MbSelectableText);
+}
+
+void TForm1::RestoreGameTable1Click()
+{
+    if (m_document.RestoreGameTable())
+        FillListBox();
+    UpdateControls();
+}
+
+// Before a command that uses the file as it stands on disk: unsaved edits are saved first or the
+// command is not carried out. A file that may only be read is used as it is.
+bool TForm1::SaveBeforeUse()
+{
+    if (!m_document.IsModified() || !m_document.CanSave())
+        return true;
+    return Message(Row::SaveFirst, Row::Warning, MbSaveCancel) == IdYes && SaveDocument();
+}
+
+void TForm1::Play1Click()
+{
+    if (!m_document.IsOpen() || !SaveBeforeUse())
+        return;
+    const QString path = QString::fromStdString(m_document.Path());
+    const QString program = m_emulator.Program();
+    if (!program.isEmpty()) {
+        if (!m_launcher->Start(program, path))
+            Message(Text(Row::PlayFailed).arg(QDir::toNativeSeparators(program)), Row::Attention, MbOk);
+    } else if (!m_launcher->OpenWithSystem(path)) {
+        Message(Text(Row::PlayNoProgram).arg(QDir::toNativeSeparators(path)), Row::Attention, MbOk);
+    }
+}
+
+void TForm1::Emulator1Click()
+{
+    const std::optional<QString> program
+        = m_dialogs.GetFileName(this, FileKind::Program, Caption(Row::Emulator), m_emulator.Program());
+    if (program)
+        m_emulator.Set(*program);
+    UpdateControls();
+}
+
+void TForm1::ClearEmulator1Click()
+{
+    m_emulator.Clear();
+    UpdateControls();
+}
+
+void TForm1::CreatePatch1Click()
+{
+    if (!m_document.IsOpen() || !SaveBeforeUse())
+        return;
+    const QFileInfo open(QString::fromStdString(m_document.Path()));
+    const std::optional<QString> image
+        = m_dialogs.GetFileName(this, FileKind::UnmodifiedImage, Text(Row::ChooseUnmodified), open.absolutePath());
+    if (!image)
+        return;
+    QtSha1 sha1;
+    const PatchResult checked = m_document.CheckPatchSource(image->toStdString(), sha1);
+    if (checked.Status != PatchStatus::Fits) {
+        ReportPatch(checked, *image, QString());
+        return;
+    }
+    if (checked.NotReleaseSha1
+        && Message(
+               Text(Row::PatchNotRelease).arg(QDir::toNativeSeparators(*image)), Row::Warning, MbYesNo | MbDefButton2)
+            != IdYes)
+        return;
+    const std::optional<QString> patch = m_dialogs.GetFileName(
+        this, FileKind::Patch, Caption(Row::CreatePatch), open.dir().filePath(open.completeBaseName() + ".bps"));
+    if (patch)
+        ReportPatch(m_document.CreatePatch(image->toStdString(), patch->toStdString(), nullptr), *image, *patch);
+}
+
+void TForm1::ReportPatch(const PatchResult& result, const QString& image, const QString& patch)
+{
+    auto notWritten
+        = [this](const QString& reason) { Message(Text(Row::PatchNotWritten).arg(reason), Row::Attention, MbOk); };
+    const GameInfo& game = *m_document.Game();
+    switch (result.Status) {
+    case PatchStatus::Written:
+        Message(Text(Row::PatchWritten).arg(QDir::toNativeSeparators(patch)).arg(result.Size), Row::Attention, MbOk);
+        break;
+    case PatchStatus::WrongGame:
+        Message(Text(Row::PatchWrongGame)
+                    .arg(QDir::toNativeSeparators(image),
+                        QString::fromUtf8(game.Name.data(), static_cast<qsizetype>(game.Name.size())),
+                        QString::fromLatin1(game.Code.data(), static_cast<qsizetype>(game.Code.size())))
+                    .arg(game.Revision),
+            Row::Attention, MbOk);
+        break;
+    case PatchStatus::ReadFailed:
+        notWritten(Text(result.Error == OpenError::Missing || result.Error == OpenError::NotRegularFile
+                ? OpenErrorReason(result.Error)
+                : Row::ReasonPatchRead));
+        break;
+    case PatchStatus::SameFile:
+        notWritten(Text(Row::ReasonPatchOverImage));
+        break;
+    case PatchStatus::TargetRefused:
+        notWritten(Text(OpenErrorReason(result.Error)));
+        break;
+    case PatchStatus::CreateFailed:
+        notWritten(Text(Row::ReasonCreateFailed));
+        break;
+    case PatchStatus::WriteFailed:
+        notWritten(Text(Row::ReasonPatchWrite));
+        break;
+    case PatchStatus::Fits:
+    case PatchStatus::NotOpen:
+        break;
+    }
 }
 
 } // namespace zarnith

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dialogs.h"
+#include "Emulator.h"
 #include "LanguageTable.h"
 #include "RecentFiles.h"
 #include "soundmoves/Document.h"
@@ -38,6 +39,10 @@ public:
     QAction* ClearRecent1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
+    QAction* ExportTable1 = nullptr;
+    QAction* ImportTable1 = nullptr;
+    QAction* Play1 = nullptr;
+    QAction* CreatePatch1 = nullptr;
     QAction* Close1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Edit1 = nullptr;
@@ -45,11 +50,16 @@ public:
     QAction* Redo1 = nullptr;
     QAction* AddMove1 = nullptr;
     QAction* RemoveMove1 = nullptr;
+    QAction* CompareWithGame1 = nullptr;
+    QAction* RestoreGameTable1 = nullptr;
     QMenu* Options1 = nullptr;
     QMenu* Language1 = nullptr;
     QAction* English1 = nullptr;
     QAction* Francais1 = nullptr;
+    QAction* Emulator1 = nullptr;
+    QAction* ClearEmulator1 = nullptr;
     QMenu* Help1 = nullptr;
+    QAction* ImageInformation1 = nullptr;
     QAction* About1 = nullptr;
     QAction* VersionsCompatible1 = nullptr;
 
@@ -62,6 +72,8 @@ public:
     // Opens path by the Open command's road, without its file dialog: for a file named on the
     // command line or dropped on the window.
     void OpenFile(const QString& path);
+    // What Play starts programs through; the system's own unless a test sets another.
+    void SetLauncher(Launcher& launcher) { m_launcher = &launcher; }
 
     // Row of the language table in the current language.
     QString Text(int row) const { return m_languageTable[row * 2 + m_currentLanguage]; }
@@ -73,6 +85,8 @@ public slots:
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    void ExportTable1Click();
+    void ImportTable1Click();
     void ClearRecent1Click();
     void Close1Click();
     void Exit1Click();
@@ -84,6 +98,13 @@ public slots:
     void Francais1Click();
     void About1Click();
     void VersionsCompatible1Click();
+    void ImageInformation1Click();
+    void CompareWithGame1Click();
+    void RestoreGameTable1Click();
+    void Play1Click();
+    void Emulator1Click();
+    void ClearEmulator1Click();
+    void CreatePatch1Click();
     void ChangeMoveButtonClick();
     void InsertMoveButtonClick();
     void DeleteMoveButtonClick();
@@ -106,6 +127,8 @@ private:
     bool SaveDocument();
     bool SaveDocumentAs();
     void ReportSave(SaveStatus status, const std::function<QString(const QString& reason)>& notSaved, bool intoCopy);
+    QString ImportRefusal(const ImportResult& result, const QString& shown) const;
+    QString ImportNotesText(const std::vector<TextNote>& notes) const;
     void FillRecentMenu();
     void OpenRecentFile(const QString& path);
     int Message(int textRow, int captionRow, unsigned flags);
@@ -114,6 +137,10 @@ private:
     // The open file's path as the system writes it.
     QString ShownPath() const;
     static int OpenErrorReason(OpenError error);
+    bool SaveBeforeUse();
+    void ReportPatch(const PatchResult& result, const QString& image, const QString& patch);
+    // A menu item's caption without its mnemonic and ellipsis, as a dialog's title.
+    QString Caption(int row) const;
     int SelectedEntry() const;
     void EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit);
 
@@ -122,6 +149,9 @@ private:
     int m_currentLanguage = English;
     Document m_document;
     RecentFiles m_recent;
+    EmulatorSetting m_emulator;
+    QtLauncher m_systemLauncher;
+    Launcher* m_launcher = &m_systemLauncher;
     QList<QAction*> m_recentItems;
     bool m_centred = false;
 };

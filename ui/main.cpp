@@ -1,44 +1,39 @@
 #include "Application.h"
+#include "CommandLine.h"
 #include "Dialogs.h"
 #include "TForm1.h"
 #include "rom/PlatformFile.h"
 
 #include <QCommandLineParser>
+#include <QFontDatabase>
 #include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 
 namespace {
 
-void DescribeCommandLine(QCommandLineParser& parser)
+// zarnith.exe --help without a console: its columns lined up in a box of a fixed-width font,
+// where Qt's own box would show them in the system's proportional one.
+void ShowHelpBox(const QString& help)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Edits the sound-move table of generation III Pok\u00E9mon ROM images (Ruby, Sapphire, Emerald, Fire Red, "
-        "Leaf Green, German Ruby and Sapphire)."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(
-        QStringLiteral("file"), QStringLiteral("ROM image (*.gba) to open at start."), QStringLiteral("[file]"));
-}
-
-// Without a display, --help and --version answer from a plain core application, since the
-// window's application object cannot be made. With one, FileArgument answers them.
-void AnswerInformationOptions(int& argc, char** argv)
-{
-    QCoreApplication commandLine(argc, argv);
-    QCommandLineParser parser;
-    DescribeCommandLine(parser);
-    parser.parse(QCoreApplication::arguments());
-    // --help-all lists Qt's own options too, which only process() knows.
-    if (parser.isSet(QStringLiteral("help-all")))
-        parser.process(QCoreApplication::arguments());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    QMessageBox box;
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(QCoreApplication::applicationName());
+    box.setTextFormat(Qt::PlainText);
+    box.setText(help);
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
 }
 
 // The file named on the command line, if any, once the window's application has taken out Qt's
@@ -48,7 +43,12 @@ void AnswerInformationOptions(int& argc, char** argv)
 std::optional<QString> FileArgument(const QCoreApplication& app)
 {
     QCommandLineParser parser;
-    DescribeCommandLine(parser);
+    zarnith::DescribeCommandLine(parser);
+    if (parser.parse(QCoreApplication::arguments()) && parser.isSet(QStringLiteral("help"))
+        && !zarnith::HasConsoleOutput()) {
+        ShowHelpBox(parser.helpText());
+        std::exit(0);
+    }
     parser.process(app);
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
@@ -65,10 +65,12 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Zarnith"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZARNITH_VERSION));
 
-    // Without a display Qt would abort with a terse message; say what is needed instead, once
-    // --help and --version, which need none, have had their answer.
-    if (!zarnith::HasGraphicalSession()) {
-        AnswerInformationOptions(argc, argv);
+    // The commands need no display. Without one Qt would abort with a terse message; say what is
+    // needed instead, once --help and --version, which need none, have had their answer.
+    const bool display = zarnith::HasGraphicalSession();
+    if (!display || zarnith::AsksForCommand(argc, argv)) {
+        if (const std::optional<int> status = zarnith::RunCommandLine(argc, argv))
+            return *status;
         std::fprintf(stderr,
             "zarnith: no graphical session (DISPLAY or WAYLAND_DISPLAY is not set); "
             "Zarnith needs one to show its window.\n");

@@ -237,6 +237,17 @@ bool HasGraphicalSession()
     return true;
 }
 
+bool HasConsoleOutput()
+{
+    // Qt's own rule for its command-line messages: a console, or handles given by the caller.
+    if (GetConsoleWindow() != nullptr)
+        return true;
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    return (startup.dwFlags & STARTF_USESTDHANDLES) != 0;
+}
+
 #else
 
 OpenError OpenRegularFile(const std::string& path, FileHandle* handle, bool* readOnly)
@@ -375,6 +386,11 @@ bool HasGraphicalSession()
     return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr
         || std::getenv("QT_QPA_PLATFORM") != nullptr;
 #endif
+}
+
+bool HasConsoleOutput()
+{
+    return true;
 }
 
 #endif

@@ -64,4 +64,9 @@ bool IsFileAtPath(FileHandle handle, const std::string& path);
 // itself is graphical).
 bool HasGraphicalSession();
 
+// Whether what the program writes to its standard output reaches someone: always, but for a
+// Windows GUI program started without a console or redirected output, which can only speak
+// through a message box.
+bool HasConsoleOutput();
+
 } // namespace zarnith

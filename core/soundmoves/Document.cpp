@@ -1,8 +1,11 @@
 #include "soundmoves/Document.h"
 
+#include "rom/BpsPatch.h"
+#include "rom/Releases.h"
 #include "soundmoves/TableEditing.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace zarnith {
 
@@ -118,6 +121,43 @@ bool Document::Remove(int s)
     return Apply([&](SoundMoveTable& t) { return RemoveMove(t, m_names, s); });
 }
 
+std::string Document::ExportTable() const
+{
+    if (!IsOpen())
+        return {};
+    const GameInfo& game = *Game();
+    std::string heading = "Zarnith sound-move table of ";
+    heading += game.Name;
+    heading += " (";
+    heading += game.Code;
+    heading += " revision " + std::to_string(game.Revision) + "), " + std::to_string(Table().Count());
+    heading += Table().Count() == 1 ? " entry" : " entries";
+    if (const std::optional<std::uint32_t> offset = TableOffset()) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(*offset));
+        heading += " at 0x";
+        heading += hex;
+        heading += *offset == game.SoundMovesOffset ? " (the game's own place)" : " (moved)";
+    }
+    return FormatTableText(Table(), heading);
+}
+
+ImportResult Document::Import(std::string_view text)
+{
+    if (!CanEdit())
+        return {};
+    TableText parsed = ParseTableText(text, m_names);
+    if (parsed.Refusal.Problem != TextProblem::None)
+        return { ImportStatus::Refused, std::move(parsed.Refusal), {} };
+    const bool changed = Apply([&](SoundMoveTable& table) {
+        table.Entries.clear();
+        for (std::uint16_t id : parsed.Moves)
+            table.Entries.push_back(EntryFromMoveIndex(id - 1, m_names));
+        return true;
+    });
+    return { changed ? ImportStatus::Imported : ImportStatus::Unchanged, {}, std::move(parsed.Notes) };
+}
+
 bool Document::Undo()
 {
     if (!CanUndo())
@@ -210,6 +250,205 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
     m_place = std::move(place);
     m_saved = m_current;
     return { SaveAsStatus::Saved, status };
+}
+
+namespace {
+
+std::string Hex(std::uint32_t value, int digits = 1)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
+    return text;
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& facts)
+{
+    std::vector<std::pair<std::string, std::string>> lines {
+        { "path", facts.Path },
+        { "size", std::to_string(facts.Size) },
+        { "game", facts.Game },
+        { "code", facts.Code },
+        { "revision", std::to_string(facts.Revision) },
+    };
+    if (facts.Read) {
+        lines.insert(lines.end(),
+            { { "crc32", Hex(facts.Crc32, 8) }, { "sha1", facts.Sha1 },
+                { "release", facts.Unmodified ? "unmodified" : "modified" } });
+    }
+    if (facts.Table == TableStatus::Verified) {
+        lines.insert(lines.end(),
+            { { "table", facts.TableAtOwnOffset ? "own" : "moved" }, { "table offset", "0x" + Hex(*facts.TableOffset) },
+                { "table entries", std::to_string(facts.TableEntries) } });
+    } else {
+        lines.insert(lines.end(), { { "table", "unverified" }, { "table word", "0x" + Hex(facts.TableWord) } });
+    }
+    lines.insert(lines.end(),
+        { { "names", facts.NamesAtOwnOffset ? "own" : "moved" }, { "names offset", "0x" + Hex(facts.NamesOffset) },
+            { "moves", std::to_string(facts.MoveCount) } });
+    return lines;
+}
+
+ImageFacts Document::Facts(Hasher& sha1)
+{
+    ImageFacts facts;
+    if (!IsOpen())
+        return facts;
+    const GameInfo& game = *Game();
+    facts.Path = m_path;
+    facts.Code = game.Code;
+    facts.Revision = game.Revision;
+    facts.Game = game.Name;
+    ImageDigest digest;
+    facts.Read = DigestImage(File(), digest, sha1);
+    facts.Size = facts.Read ? digest.Size : static_cast<std::uint64_t>(std::max(File().Size(), 0LL));
+    facts.Crc32 = digest.Crc32;
+    facts.Sha1 = digest.Sha1;
+    facts.Unmodified = facts.Read && IsRelease(digest.Sha1);
+    facts.Table = m_status;
+    facts.TableOffset = TableOffset();
+    facts.TableAtOwnOffset = facts.TableOffset == game.SoundMovesOffset;
+    facts.TableEntries = CanEdit() ? m_place.Count : 0;
+    facts.TableWord = m_rom->TableWord().value_or(0);
+    facts.NamesAtOwnOffset = m_rom->NamesAtOwnOffset();
+    facts.NamesOffset = m_rom->NamesListOffset();
+    facts.MoveCount = static_cast<int>(m_names.size());
+    facts.Modified = IsModified();
+    return facts;
+}
+
+TableComparison Document::CompareWithGame() const
+{
+    TableComparison comparison;
+    std::vector<std::uint16_t> missing(GameSoundMoves.begin(), GameSoundMoves.end());
+    std::vector<std::uint16_t> ids;
+    for (const SoundMoveEntry& entry : Table().Entries) {
+        ids.push_back(entry.Id());
+        const auto found = std::find(missing.begin(), missing.end(), entry.Id());
+        if (found != missing.end())
+            missing.erase(found);
+        else
+            comparison.Added.push_back(entry.Id());
+    }
+    comparison.Removed = std::move(missing);
+    comparison.Reordered = comparison.Added.empty() && comparison.Removed.empty()
+        && !std::equal(ids.begin(), ids.end(), GameSoundMoves.begin(), GameSoundMoves.end());
+    return comparison;
+}
+
+bool Document::RestoreGameTable()
+{
+    return Apply([&](SoundMoveTable& table) {
+        table.Entries.clear();
+        for (std::uint16_t id : GameSoundMoves)
+            table.Entries.push_back(EntryFromMoveIndex(id - 1, m_names));
+        return true;
+    });
+}
+
+PatchResult Document::OpenPatchSource(const std::string& path, RomFile& file)
+{
+    if (!IsOpen())
+        return {};
+    const OpenError error = file.Open(path);
+    if (error != OpenError::None)
+        return { PatchStatus::ReadFailed, false, 0, error };
+    // The same header test as opening: the game code and the version byte.
+    std::string code;
+    file.SeekGet(GameCodeOffset, 4);
+    for (int i = 0; i < 4; ++i)
+        code += static_cast<char>(file.ReadByte());
+    file.SeekGet(SoftwareVersionOffset, 1);
+    const int revision = file.ReadByte();
+    if (revision == EndOfFile || FindGame(code, static_cast<std::uint8_t>(revision)) != Game())
+        return { PatchStatus::WrongGame };
+    return { PatchStatus::Fits };
+}
+
+bool Document::IsRelease(const std::string& sha1) const
+{
+    return sha1 == ReleaseSha1(Game()->Code, Game()->Revision);
+}
+
+PatchResult Document::CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1)
+{
+    RomFile file;
+    PatchResult result = OpenPatchSource(unmodifiedPath, file);
+    ImageDigest digest;
+    if (result.Status == PatchStatus::Fits && !DigestImage(file, digest, sha1))
+        return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+    result.NotReleaseSha1 = result.Status == PatchStatus::Fits && !IsRelease(digest.Sha1);
+    return result;
+}
+
+PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1)
+{
+    if (!IsOpen())
+        return {};
+    if (File().IsFileAt(patchPath))
+        return { PatchStatus::SameFile };
+    // As Save As: a file the user keeps read-only, or another program holds, stays as it is.
+    {
+        RomFile existing;
+        const OpenError error = existing.Open(patchPath);
+        if (error == OpenError::None && existing.ReadOnly())
+            return { PatchStatus::TargetRefused, false, 0, OpenError::Permission };
+        if (error != OpenError::None && error != OpenError::Missing)
+            return { PatchStatus::TargetRefused, false, 0, error };
+    }
+    RomFile source;
+    PatchResult result = OpenPatchSource(unmodifiedPath, source);
+    if (result.Status != PatchStatus::Fits)
+        return result;
+    if (source.IsFileAt(patchPath))
+        return { PatchStatus::SameFile };
+
+    // Both files block by block, each read once: the source for its CRC32 (and SHA-1), the target
+    // (the open file as it stands on disk) for its CRC32, and both for the patch.
+    const long long sourceSize = source.Size();
+    const long long targetSize = File().Size();
+    if (sourceSize < 0 || targetSize < 0)
+        return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+    BpsPatchWriter writer(static_cast<std::uint64_t>(sourceSize), static_cast<std::uint64_t>(targetSize));
+    std::vector<std::uint8_t> from(ImageBlockSize);
+    std::vector<std::uint8_t> to(ImageBlockSize);
+    std::uint32_t sourceCrc = 0;
+    std::uint32_t targetCrc = 0;
+    if (sha1 != nullptr)
+        sha1->Reset();
+    for (std::uint64_t offset = 0; offset < static_cast<std::uint64_t>(std::max(sourceSize, targetSize));
+         offset += ImageBlockSize) {
+        auto part = [offset](long long size) {
+            return static_cast<std::size_t>(std::clamp<long long>(
+                size - static_cast<long long>(offset), 0, static_cast<long long>(ImageBlockSize)));
+        };
+        const std::span<const std::uint8_t> sourceBlock(from.data(), part(sourceSize));
+        const std::span<const std::uint8_t> targetBlock(to.data(), part(targetSize));
+        if (!ReadExactly(source, offset, from.data(), sourceBlock.size())
+            || !ReadExactly(File(), offset, to.data(), targetBlock.size()))
+            return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+        sourceCrc = AddCrc32(sourceCrc, sourceBlock);
+        if (sha1 != nullptr)
+            sha1->Add(sourceBlock.data(), sourceBlock.size());
+        targetCrc = AddCrc32(targetCrc, targetBlock);
+        writer.Add(sourceBlock, targetBlock);
+    }
+    result.NotReleaseSha1 = sha1 != nullptr && !IsRelease(sha1->HexDigest());
+    const std::vector<std::uint8_t> patch = writer.Finish(sourceCrc, targetCrc);
+
+    FileHandle handle = NoFile;
+    std::string temporary;
+    const OpenError created = CreateFileBeside(patchPath, &handle, &temporary);
+    if (created != OpenError::None)
+        return { PatchStatus::CreateFailed, result.NotReleaseSha1, 0, created };
+    bool written = WriteAt(handle, 0, patch.data(), patch.size()) && SyncFile(handle);
+    written = CloseFile(handle) && written;
+    if (!written || !MoveFileOver(temporary, patchPath)) {
+        RemoveFile(temporary);
+        return { PatchStatus::WriteFailed, result.NotReleaseSha1 };
+    }
+    return { PatchStatus::Written, result.NotReleaseSha1, patch.size() };
 }
 
 } // namespace zarnith

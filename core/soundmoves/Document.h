@@ -1,7 +1,9 @@
 #pragma once
 
+#include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
+#include "soundmoves/TableText.h"
 #include "text/MoveNames.h"
 
 #include <cstddef>
@@ -9,6 +11,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zarnith {
@@ -33,6 +37,80 @@ struct SaveAsResult
 {
     SaveAsStatus Status = SaveAsStatus::NotEditable;
     SaveStatus Table = SaveStatus::NotVerified; // how saving the table went, when it was tried
+    OpenError Error = OpenError::None;
+};
+
+enum class ImportStatus {
+    Imported, // the text's table is the table now, one step of the history
+    Unchanged, // the text holds the table as it is: no step was added
+    Refused, // the text is no table of this image (see Refusal): nothing changed
+    NotEditable, // the table may not be edited
+};
+
+struct ImportResult
+{
+    ImportStatus Status = ImportStatus::NotEditable;
+    TextRefusal Refusal;
+    std::vector<TextNote> Notes; // lines read all the same, worth telling about
+};
+
+// What is known of the open image: the file as it stands on disk, its game, its digests, and
+// where its table and names stand.
+struct ImageFacts
+{
+    std::string Path;
+    std::uint64_t Size = 0;
+    std::string Code;
+    int Revision = 0;
+    std::string Game;
+    bool Read = false; // the whole file could be read: the digests are its own
+    std::uint32_t Crc32 = 0;
+    std::string Sha1; // lower-case hex
+    bool Unmodified = false; // its SHA-1 is the release's
+    TableStatus Table = TableStatus::NotLocated;
+    bool TableAtOwnOffset = false;
+    std::optional<std::uint32_t> TableOffset; // nothing when the game's word points outside the file
+    int TableEntries = 0; // in the file, for a verified table
+    std::uint32_t TableWord = 0; // what the game's table word holds
+    bool NamesAtOwnOffset = false;
+    std::uint32_t NamesOffset = 0; // move 0's slot
+    int MoveCount = 0;
+    bool Modified = false; // the document holds edits the file does not
+};
+
+// The facts as "key: value" lines, keys in English, for a command line to print.
+std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& facts);
+
+// How the table differs from the game's own: the moves it holds beyond the game's ten, and
+// those of the ten it lacks, each as often as it differs, in table order and the game's order.
+struct TableComparison
+{
+    std::vector<std::uint16_t> Added;
+    std::vector<std::uint16_t> Removed;
+    bool Reordered = false; // the game's ten moves, in another order
+
+    bool IsGameTable() const { return Added.empty() && Removed.empty() && !Reordered; }
+};
+
+enum class PatchStatus {
+    Written, // the patch stands at the chosen path
+    Fits, // CheckPatchSource: the image is of the open game and revision, and could be read
+    NotOpen, // no supported image is open
+    WrongGame, // the image is of another game or revision, or no image at all
+    ReadFailed, // the image or the open file could not be read (see Error)
+    SameFile, // the chosen path names the open image or the unmodified one
+    TargetRefused, // the file at the chosen path may not be replaced (see Error)
+    CreateFailed, // no new file could be made in the chosen folder (see Error)
+    WriteFailed, // writing the patch, or putting it in place, failed
+};
+
+struct PatchResult
+{
+    PatchStatus Status = PatchStatus::NotOpen;
+    // A warning, not a refusal: the unmodified image's SHA-1 is not the release's, so the patch
+    // applies to that very file only.
+    bool NotReleaseSha1 = false;
+    std::uint64_t Size = 0; // of the written patch
     OpenError Error = OpenError::None;
 };
 
@@ -89,6 +167,13 @@ public:
     bool Append(int m);
     bool Remove(int s);
 
+    // The table as text (see TableText.h), its first line naming the game and where the table
+    // stands; empty when nothing is open.
+    std::string ExportTable() const;
+    // Makes the table the one text holds, moves named by this image's list, as one edit: undo
+    // returns the table before it. A refused text leaves the table and the history as they were.
+    ImportResult Import(std::string_view text);
+
     bool CanUndo() const { return m_current > 0; }
     bool CanRedo() const { return m_current + 1 < m_history.size(); }
     bool Undo();
@@ -106,7 +191,30 @@ public:
     // link stays.
     SaveAsResult SaveAs(const std::string& path, const SaveQuestions& ask);
 
+    // The facts of the open file as it stands on disk, read whole once for its CRC32 and for its
+    // SHA-1 through sha1.
+    ImageFacts Facts(Hasher& sha1);
+
+    TableComparison CompareWithGame() const;
+    // Makes the table the game's own ten moves, as one step of the history; false when it is
+    // already that or may not be edited.
+    bool RestoreGameTable();
+
+    // Checks the image at unmodifiedPath as the source of a patch: of the open game and
+    // revision, readable, and whether its SHA-1 is the release's. Writes nothing.
+    PatchResult CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1);
+    // Writes a BPS patch to patchPath that turns the image at unmodifiedPath into the open file
+    // as it stands on disk, after the checks of CheckPatchSource; with sha1, a SHA-1 that is not
+    // the release's is told (not refused), without it (a caller that checked first) not looked
+    // at. The patch is written to a new file beside patchPath, made durable, and only then takes
+    // patchPath's place, so that no half patch is ever left there.
+    PatchResult CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1);
+
 private:
+    // Opens the image at path into file when it is of the open game and revision (Fits).
+    PatchResult OpenPatchSource(const std::string& path, RomFile& file);
+    // Whether sha1 is that of the open game's unmodified release.
+    bool IsRelease(const std::string& sha1) const;
     bool Apply(const std::function<bool(SoundMoveTable&)>& edit);
     void Reset(SoundMoveTable table);
 

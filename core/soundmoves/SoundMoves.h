@@ -2,6 +2,7 @@
 
 #include "text/MoveNames.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -19,6 +20,10 @@ inline constexpr int SoundMoveCount = 10;
 inline constexpr std::uint16_t FillerMove = 45;
 inline constexpr std::uint8_t FillerLow = 0x2D;
 inline constexpr std::uint8_t FillerHigh = 0x00;
+// The table of every supported release: GROWL, ROAR, SING, SUPERSONIC, SCREECH, SNORE, UPROAR,
+// METAL SOUND, GRASSWHISTLE and HYPER VOICE.
+inline constexpr std::array<std::uint16_t, SoundMoveCount> GameSoundMoves { 45, 46, 47, 48, 103, 173, 253, 319, 320,
+    304 };
 // Free space for a moved table: this many bytes of 0xFF before it and after it stay untouched.
 inline constexpr std::uint32_t FreeSpaceMargin = 16;
 

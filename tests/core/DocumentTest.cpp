@@ -1,5 +1,7 @@
 #include "soundmoves/Document.h"
+#include "BpsReader.h"
 #include "RomBuilder.h"
+#include "rom/Releases.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,16 @@ std::vector<int> Ids(const Document& document)
         ids.push_back(entry.Id());
     return ids;
 }
+
+// Gives a set digest in place of a SHA-1, and counts the bytes it was fed.
+struct FakeSha1 final : Hasher
+{
+    std::string Digest;
+    std::uint64_t Fed = 0;
+    void Reset() override { Fed = 0; }
+    void Add(const std::uint8_t*, std::size_t size) override { Fed += size; }
+    std::string HexDigest() override { return Digest; }
+};
 
 struct OpenDocument : ::testing::Test
 {
@@ -262,6 +274,98 @@ TEST(Document, ATableThatIsNotVerifiedCannotBeEditedOrSaved)
     EXPECT_EQ(document.TableOffset(), std::nullopt);
     EXPECT_EQ(document.Save({}), SaveStatus::NotVerified);
     EXPECT_EQ(document.SaveAs(dir.File("copy.gba"), {}).Status, SaveAsStatus::NotEditable);
+}
+
+TEST_F(OpenDocument, ComparesWithAndRestoresTheGamesTable)
+{
+    // Free space after the short table lets ten entries be saved in place.
+    path = RomImage::For(Emerald, { 1, 2, 3 }).Fill(Emerald.SoundMovesOffset + 8, 16, 0xFF).WriteTo(dir, "free.gba");
+    ASSERT_TRUE(document.Open(path, {}).Supported);
+    ASSERT_TRUE(document.RestoreGameTable());
+    EXPECT_TRUE(document.CompareWithGame().IsGameTable());
+    EXPECT_FALSE(document.RestoreGameTable()) << "already the game's own: no step";
+    ASSERT_TRUE(document.Change(0, 45)); // GROWL becomes a second ROAR
+    const TableComparison comparison = document.CompareWithGame();
+    EXPECT_EQ(comparison.Added, (std::vector<std::uint16_t> { 46 }));
+    EXPECT_EQ(comparison.Removed, (std::vector<std::uint16_t> { 45 }));
+    ASSERT_TRUE(document.Change(1, 44));
+    EXPECT_TRUE(document.CompareWithGame().Reordered);
+
+    // The restore is one step of the history, and Save writes it where the table stands.
+    ASSERT_TRUE(document.Undo() && document.Undo() && document.Undo());
+    EXPECT_EQ(Ids(document), (std::vector<int> { 1, 2, 3 }));
+    ASSERT_TRUE(document.Redo());
+    ASSERT_EQ(document.Save({}), SaveStatus::Saved);
+    ASSERT_TRUE(document.Open(path, {}).Supported);
+    EXPECT_TRUE(document.CompareWithGame().IsGameTable());
+}
+
+// The digests themselves are checked through the window; here, what decides the facts.
+TEST_F(OpenDocument, FactsOfTheFileOnDisk)
+{
+    FakeSha1 sha1;
+    sha1.Digest = std::string(ReleaseSha1("BPEE", 0));
+    EXPECT_TRUE(document.Facts(sha1).Unmodified);
+    EXPECT_EQ(sha1.Fed, ReadAll(path).size());
+    sha1.Digest = "0123";
+    ASSERT_TRUE(document.Append(4));
+    const ImageFacts facts = document.Facts(sha1);
+    EXPECT_FALSE(facts.Unmodified);
+    EXPECT_TRUE(facts.Modified);
+    EXPECT_EQ(facts.TableEntries, 3) << "the file's, not the edit's";
+    const auto lines = FactLines(facts);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), std::pair<std::string, std::string>("table offset", "0x31BCF8")),
+        lines.end());
+}
+
+// A patch from the unmodified image turns it into the open file as it stands on disk; whatever
+// stops it leaves no file behind.
+TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
+{
+    const std::pair<std::string, PatchStatus> cases[] = {
+        { "release", PatchStatus::Written },
+        { "another SHA-1", PatchStatus::Written },
+        { "another revision", PatchStatus::WrongGame },
+        { "no image", PatchStatus::ReadFailed },
+        { "over the open file", PatchStatus::SameFile },
+        { "over the image", PatchStatus::SameFile },
+        { "no such folder", PatchStatus::CreateFailed },
+    };
+    for (const auto& [name, status] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        RomImage base = RomImage::For(Emerald);
+        if (name == "another revision")
+            base.Header("BPEE", 1);
+        const std::string image = name == "no image" ? dir.File("none.gba") : base.WriteTo(dir, "base.gba");
+        RomImage hack = RomImage::For(Emerald, { 1, 2 });
+        const std::string path = hack.Resize(8 << 20).Fill(4 << 20, 4 << 20, 0xFF).WriteTo(dir, "hack.gba");
+        std::string out = dir.File("hack.bps");
+        if (name == "over the open file")
+            out = path;
+        else if (name == "over the image")
+            out = image;
+        else if (name == "no such folder")
+            out = dir.File("none/hack.bps");
+        const std::size_t files = FilesIn(dir);
+
+        Document document;
+        ASSERT_TRUE(document.Open(path, {}).Supported);
+        FakeSha1 sha1;
+        sha1.Digest = name == "release" ? std::string(ReleaseSha1("BPEE", 0)) : "0";
+        const PatchResult result = document.CreatePatch(image, out, &sha1);
+        EXPECT_EQ(result.Status, status);
+        EXPECT_EQ(ReadAll(path), hack.Data);
+        if (status != PatchStatus::Written) {
+            EXPECT_EQ(FilesIn(dir), files);
+            continue;
+        }
+        EXPECT_EQ(result.NotReleaseSha1, name != "release");
+        const Bytes patch = ReadAll(out);
+        EXPECT_EQ(result.Size, patch.size());
+        EXPECT_EQ(testing::ApplyBps(base.Data, patch), hack.Data);
+        EXPECT_EQ(FilesIn(dir), files + 1);
+    }
 }
 
 } // namespace

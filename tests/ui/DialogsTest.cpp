@@ -26,6 +26,7 @@ class DialogsTest : public QObject
         QStringList Buttons;
         QString Default;
         QString Escape;
+        Qt::TextInteractionFlags Interaction;
     };
 
     static QString Label(QAbstractButton* button) { return button == nullptr ? QString() : button->text().remove('&'); }
@@ -48,6 +49,7 @@ class DialogsTest : public QObject
                 seen.Buttons << Label(button);
             seen.Default = Label(box->defaultButton());
             seen.Escape = Label(box->escapeButton());
+            seen.Interaction = box->textInteractionFlags();
             QTest::keyClick(box, key);
         };
         QTimer::singleShot(0, answer);
@@ -95,6 +97,10 @@ private slots:
         QCOMPARE(seen.Escape, QString("Cancel"));
         QCOMPARE(Show(MbSaveDiscardCancel, Qt::Key_Escape).first, IdCancel);
         QCOMPARE(Show(MbSaveDiscardCancel, Qt::Key_D).first, IdNo); // every button has a mnemonic
+        auto [cancel, saveCancel] = Show(MbSaveCancel | MbSelectableText, Qt::Key_Escape);
+        QCOMPARE(cancel, IdCancel);
+        QCOMPARE(saveCancel.Buttons, (QStringList { "Save", "Cancel" }));
+        QVERIFY(saveCancel.Interaction.testFlag(Qt::TextSelectableByMouse));
     }
 
     void okBoxHasOneButton()

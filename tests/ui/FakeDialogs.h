@@ -29,6 +29,8 @@ public:
     std::deque<int> Answers; // for questions, in order
     std::deque<QString> Files; // for the file dialog, in order; an empty name cancels
     std::deque<QString> SaveFiles; // for the save dialog, likewise
+    std::deque<QString> OtherFiles; // for the image, program and patch dialogs, likewise
+    std::vector<std::pair<FileKind, QString>> OtherDialogs; // what each asked for, and where it started
     std::vector<Shown> Messages;
     int FileDialogs = 0;
     int SaveDialogs = 0;
@@ -62,6 +64,12 @@ public:
     {
         ++SaveDialogs;
         return Next(SaveFiles);
+    }
+
+    std::optional<QString> GetFileName(QWidget*, FileKind kind, const QString&, const QString& start) override
+    {
+        OtherDialogs.push_back({ kind, start });
+        return Next(OtherFiles);
     }
 
 private:

@@ -1,10 +1,12 @@
 #include "Application.h"
+#include "BpsReader.h"
 #include "FakeDialogs.h"
 #include "RomBuilder.h"
 #include "TForm1.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -38,6 +40,19 @@ QStringList Items(const QListWidget* list)
         items << list->item(i)->text();
     return items;
 }
+
+// Records what Play would start instead of starting it.
+struct FakeLauncher final : Launcher
+{
+    QStringList Started; // program and path, or the path alone for the system's choice
+    bool Works = true;
+    bool Start(const QString& program, const QString& path) override
+    {
+        Started << program + " | " + path;
+        return Works;
+    }
+    bool OpenWithSystem(const QString& path) override { return Start("system", path); }
+};
 
 } // namespace
 
@@ -99,6 +114,7 @@ private slots:
         dir = std::make_unique<TempDir>();
         dialogs = std::make_unique<FakeDialogs>();
         RecentFiles().Clear();
+        EmulatorSetting().Clear();
         form = std::make_unique<TForm1>(*dialogs);
     }
 
@@ -705,8 +721,9 @@ private slots:
 
     void addAndRemoveKeysClashWithNoStandardKey()
     {
-        QList<QKeySequence> ours = form->AddMove1->shortcuts() + form->RemoveMove1->shortcuts();
-        QCOMPARE(ours.size(), 2);
+        QList<QKeySequence> ours = form->AddMove1->shortcuts() + form->RemoveMove1->shortcuts()
+            + form->ExportTable1->shortcuts() + form->ImportTable1->shortcuts();
+        QCOMPARE(ours.size(), 4);
         for (int key = QKeySequence::HelpContents; key <= QKeySequence::Cancel; ++key) {
             for (const QKeySequence& standard : QKeySequence::keyBindings(static_cast<QKeySequence::StandardKey>(key)))
                 QVERIFY2(!ours.contains(standard), qPrintable(standard.toString()));
@@ -756,6 +773,48 @@ private slots:
         dialogs->Answers.push_back(IdNo);
     }
 
+    // Export writes the table as text beside the image; import makes a text the table, one step
+    // of the history, and a refused text changes nothing. Neither touches the image.
+    void exportAndImportTheTableAsText()
+    {
+        QCOMPARE(form->ImportTable1->shortcut(), QKeySequence("Ctrl+Shift+I"));
+        QVERIFY(!form->ExportTable1->isEnabled());
+        RomImage image = RomImage::For(Emerald);
+        const QString path = Write(image);
+        Open(path);
+        const QStringList table = Items(form->ListBox1);
+        const QString text = QDir::fromNativeSeparators(QString::fromStdString(dir->File("table.txt")));
+        dialogs->OtherFiles.push_back(text);
+        form->ExportTable1->trigger();
+        QCOMPARE(dialogs->OtherDialogs.back(),
+            std::make_pair(
+                FileKind::ExportText, QDir::fromNativeSeparators(QString::fromStdString(dir->File("rom.txt")))));
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Exported).arg(QDir::toNativeSeparators(text)));
+
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        dialogs->OtherFiles.push_back(text);
+        form->ImportTable1->trigger();
+        QCOMPARE(Items(form->ListBox1), table);
+        form->Undo1->trigger();
+        QCOMPARE(form->ListBox1->item(0)->text(), QString("Move7"));
+
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("1 Pound\nMove8\nNo Such Move\n");
+        file.close();
+        dialogs->OtherFiles.push_back(text);
+        form->ImportTable1->trigger();
+        QVERIFY(dialogs->Messages.back().Text.contains("Line 3 of"));
+        QCOMPARE(form->ListBox1->count(), 10);
+        QVERIFY(file.resize(file.size() - 13));
+        dialogs->OtherFiles.push_back(text);
+        form->ImportTable1->trigger();
+        QCOMPARE(Items(form->ListBox1), (QStringList { "Move1", "Move8" }));
+        QVERIFY(dialogs->Messages.back().Text.contains("Line 1: move 1 is Move1 in this image, not Pound."));
+        QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
+    }
+
     void recentFilesNewestFirstAtMostEight()
     {
         QStringList paths;
@@ -781,6 +840,101 @@ private slots:
         QCOMPARE(QString::fromStdString(form->Doc().Path()), paths[7]);
         form->ClearRecent1->trigger();
         QVERIFY(!form->OpenRecent1->menuAction()->isEnabled());
+    }
+
+    void imageInformationAndTheGamesTable()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QString path = Write(RomImage::For(Emerald));
+        Open(path);
+        QTest::keyClick(form.get(), Qt::Key_I, Qt::ControlModifier);
+        const Bytes bytes = testing::ReadAll(path.toStdString());
+        const QString sha1
+            = QCryptographicHash::hash(QByteArrayView(bytes.data(), bytes.size()), QCryptographicHash::Sha1).toHex();
+        QCOMPARE(dialogs->Messages.back().Caption, QString("Image Information"));
+        QCOMPARE(dialogs->Messages.back().Flags, MbOk | MbSelectableText);
+        QCOMPARE(dialogs->Messages.back().Text,
+            QString("File: %1\nSize: %2 bytes\nGame: Emerald (code BPEE, version byte 0)\nCRC32: %3\nSHA-1: %4\nState: "
+                    "modified (its SHA-1 is not the release's).\nSound-move table: at the game's own place, 0x31BCF8, "
+                    "10 entries.\nMove names: the game's own list, 0x31977C, 354 moves.")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(bytes.size())
+                .arg(QString::number(Crc32(bytes), 16).toUpper().rightJustified(8, '0'), sha1));
+
+        form->CompareWithGame1->trigger();
+        QCOMPARE(dialogs->Messages.back().Text,
+            QString("Added to the game's table: Move1 (1), Move17 (17), Move100 (100), Move200 (200), Move255 (255), "
+                    "Move256 (256), Move300 (300), Move354 (354)\n\nRemoved from the game's table: Move46 (46), Move47 "
+                    "(47), Move48 (48), Move103 (103), Move173 (173), Move253 (253), Move319 (319), Move304 (304)"));
+        QCOMPARE(QKeySequence::mnemonic(form->RestoreGameTable1->text()), QKeySequence(Qt::ALT | Qt::Key_G));
+        form->RestoreGameTable1->trigger();
+        QCOMPARE(Items(form->ListBox1).join(' '),
+            QString("Move45 Move46 Move47 Move48 Move103 Move173 Move253 Move319 Move320 Move304"));
+        form->Undo1->trigger();
+        QCOMPARE(Items(form->ListBox1).first(), QString("Move1"));
+    }
+
+    void playStartsTheEmulatorOnTheFileAsSaved()
+    {
+        FakeLauncher launcher;
+        form->SetLauncher(launcher);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        const QString path = Write(RomImage::For(Emerald), "my hack \u00e9 & co.gba");
+        Open(path);
+        QTest::keyClick(form.get(), Qt::Key_F5);
+        const QString program = QDir::fromNativeSeparators(QString::fromStdString(dir->File("an emulator")));
+        dialogs->OtherFiles.push_back(program);
+        form->Emulator1->trigger();
+        QCOMPARE(form->ClearEmulator1->text(), QString("&Clear Emulator (an emulator)"));
+        // Unsaved edits: Cancel starts nothing, Save saves first.
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        dialogs->Answers.insert(dialogs->Answers.end(), { IdCancel, IdYes });
+        QTest::keyClick(form.get(), Qt::Key_F5);
+        QTest::keyClick(form.get(), Qt::Key_F5);
+        QCOMPARE(dialogs->Messages[0].Flags, MbSaveCancel);
+        QCOMPARE(testing::ReadAll(path.toStdString())[TableAt(0)], 7);
+        launcher.Works = false;
+        QTest::keyClick(form.get(), Qt::Key_F5);
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::PlayFailed).arg(QDir::toNativeSeparators(program)));
+        QCOMPARE(
+            launcher.Started, (QStringList { "system | " + path, program + " | " + path, program + " | " + path }));
+        form->ClearEmulator1->trigger();
+        QVERIFY(EmulatorSetting().Program().isEmpty());
+    }
+
+    void createPatchFromTheUnmodifiedImage()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        const RomImage base = RomImage::For(Emerald);
+        const QString image = Write(base, "base.gba");
+        const QString wrong = Write(RomImage::For(SupportedGames[3]), "other.gba");
+        const QString path = Write(RomImage::For(Emerald, { 3, 4 }), "hack.gba");
+        const QString patch = QDir::fromNativeSeparators(QString::fromStdString(dir->File("out.bps")));
+        Open(path);
+        Select(0, 8);
+        form->ChangeMoveButton->click();
+        // Saved first; the image is not the release, and going on writes the patch.
+        dialogs->Answers.insert(dialogs->Answers.end(), { IdYes, IdYes });
+        dialogs->OtherFiles.insert(dialogs->OtherFiles.end(), { wrong, image, patch });
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(dialogs->Messages.back().Text,
+            form->Text(Row::PatchWrongGame).arg(QDir::toNativeSeparators(wrong), "Emerald", "BPEE", "0"));
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(dialogs->OtherDialogs[2], std::pair(FileKind::Patch, QDir(dir->Path()).filePath("hack.bps")));
+        // Save first, saved, wrong game, not the release, written.
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 5 });
+        QCOMPARE(dialogs->Messages[3].Text, form->Text(Row::PatchNotRelease).arg(QDir::toNativeSeparators(image)));
+        const Bytes written = testing::ReadAll(patch.toStdString());
+        QCOMPARE(dialogs->Messages[4].Text,
+            form->Text(Row::PatchWritten).arg(QDir::toNativeSeparators(patch)).arg(written.size()));
+        QCOMPARE(testing::ApplyBps(base.Data, written), testing::ReadAll(path.toStdString()));
     }
 
     void escapedFailureIsShownAndTheProgramGoesOn()

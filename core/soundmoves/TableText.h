@@ -1,0 +1,72 @@
+#pragma once
+
+#include "soundmoves/SoundMoves.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarnith {
+
+// A table as UTF-8 text, one entry a line: the move's number, a space and its name ("45 GROWL").
+// Lines starting with # are comments; empty lines are skipped. An entry line names its move by
+// the number it starts with (the name after it only reminds people), or, without a number, by
+// its name in the image's list, letter case aside; so a table carries over to an image whose
+// list numbers or names its moves differently.
+
+// Far larger than the text of any table (1,023 entries of a number and a 12-letter name).
+inline constexpr std::size_t MaxTableTextSize = 64 * 1024;
+
+enum class TextProblem {
+    None,
+    TooLarge, // the text is longer than MaxTableTextSize
+    NotText, // the line is not UTF-8 text
+    UnknownName, // the line's name is no move of the list
+    NotAMove, // the line's number is no move of the list
+    TooManyEntries, // the line is one entry more than the list has moves
+    NoEntries, // the text names no move at all
+};
+
+// Why a text is no table. Line counts from 1; 0 for a problem of the whole text.
+struct TextRefusal
+{
+    TextProblem Problem = TextProblem::None;
+    int Line = 0;
+    std::string Word; // the name or number at fault
+};
+
+enum class TextNoteKind {
+    NameMismatch, // a number's reminder is not the list's name for it: the number counts
+    AmbiguousName, // the list gives this name to more than one move: the first counts
+};
+
+// Something worth telling about a line that was read all the same.
+struct TextNote
+{
+    TextNoteKind Kind = TextNoteKind::NameMismatch;
+    int Line = 0;
+    std::uint16_t Id = 0; // the move the line was read as
+    std::string Given; // the name on the line
+};
+
+struct TableText
+{
+    std::vector<std::uint16_t> Moves; // empty when refused
+    TextRefusal Refusal;
+    std::vector<TextNote> Notes;
+};
+
+// Reads text as a table of moves of names: each move from 1 to names.size(), at most one entry
+// per move of the list. Stops at the first line at fault. A UTF-8 byte-order mark and line ends
+// of CR LF are accepted.
+TableText ParseTableText(std::string_view text, const MoveNameList& names);
+
+// The table as text: heading (one line, without its #) as a comment, then one line per entry.
+std::string FormatTableText(const SoundMoveTable& table, std::string_view heading);
+
+// text with the letters of ASCII and Latin-1 (and Œ) in lower case: how names compare.
+std::string FoldCase(std::string_view text);
+
+} // namespace zarnith

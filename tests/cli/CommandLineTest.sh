@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The command line on synthetic images, with no display: CommandLineTest.sh ZARNITH SYNTHETIC_ROM.
+# $ZARNITH_RUNNER, when set, runs both (Wine, for the Windows build). Prints each failure; fails
+# if any.
+set -uo pipefail
+zarnith=$1
+synthetic=$2
+runner=${ZARNITH_RUNNER:-}
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+dir=$(mktemp -d)
+trap 'chattr -i "$dir"/* 2>/dev/null; rm -rf "$dir"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+z() { $runner "$zarnith" "$@" 2>"$dir/err" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+rom() { $runner "$synthetic" "$@" || { fail "synthetic image $*"; exit 1; }; }
+# The entry lines of a listing: the numbers only.
+numbers() { grep -v '^#' | cut -d' ' -f1 | tr '\n' ' '; }
+expect() { # STATUS DESCRIPTION COMMAND...: the exit status a command must end with
+    local want=$1 what=$2
+    shift 2
+    z "$@" >"$dir/out"
+    local got=$?
+    [ "$got" = "$want" ] || fail "$what: exit $got, not $want: $(cat "$dir/err")"
+}
+
+rom "$dir/en.gba"
+rom --table 5,6,7,8,9,10,11,12,13,14 "$dir/other.gba"
+rom --game AXVD --renamed --table 2,3,4,5,6,7,8,9,10,11 "$dir/de.gba"
+rom --moves 1023 "$dir/hack.gba"
+
+expect 0 "--list" --list "$dir/en.gba"
+cp "$dir/out" "$dir/en.txt"
+head -n 1 "$dir/en.txt" | grep -q '^# .*Fire Red.*0x250104' || fail "--list heading: $(head -n 1 "$dir/en.txt")"
+[ "$(sed -n 4p "$dir/en.txt")" = "45 Move45" ] || fail "--list entry: $(sed -n 4p "$dir/en.txt")"
+
+# Round trip, and a table of another language: the numbers carry over, the names are notes.
+expect 0 "--import into the same game" --import "$dir/en.txt" "$dir/other.gba"
+[ "$(z --list "$dir/other.gba")" = "$(cat "$dir/en.txt")" ] || fail "round trip differs"
+expect 0 "--import into the German image" --import "$dir/en.txt" "$dir/de.gba"
+LC_ALL=C grep -q "en.txt:4: note: move 45 is .*tzend45 in this image, not Move45" "$dir/err" || fail "no note: $(cat "$dir/err")"
+[ "$(z --list "$dir/de.gba" | numbers)" = "$(numbers <"$dir/en.txt")" ] || fail "German numbers differ"
+printf 'ätzend1\nÄTZEND354\n' >"$dir/names.txt"
+expect 0 "--import of umlaut names" --import "$dir/names.txt" "$dir/de.gba"
+[ "$(z --list "$dir/de.gba" | numbers)" = "1 354 " ] || fail "umlaut names: $(z --list "$dir/de.gba")"
+printf '# names alone\nmove360\n\nMOVE1023\n  Move5  \r\n' >"$dir/names.txt"
+expect 0 "--import of names into a long list" --import "$dir/names.txt" "$dir/hack.gba"
+[ "$(z --list "$dir/hack.gba" | numbers)" = "360 1023 5 " ] || fail "long list: $(z --list "$dir/hack.gba")"
+expect 0 "--import from standard input" --import - "$dir/other.gba" <"$dir/en.txt"
+
+# Refusals leave the image byte for byte as it was.
+cp "$dir/en.gba" "$dir/before.gba"
+seq 1 11 >"$dir/eleven.txt"
+printf '1\nSomething\n' >"$dir/unknown.txt"
+printf '1\n355 Move355\n' >"$dir/number.txt"
+yes 1 | head -n 355 >"$dir/toomany.txt"
+printf '1\n\xff\n' >"$dir/binary.txt"
+head -c 70000 /dev/zero | tr '\0' '1' >"$dir/large.txt"
+: >"$dir/empty.txt"
+for text in eleven unknown number toomany binary large empty missing; do
+    expect 1 "--import of $text.txt" --import "$dir/$text.txt" "$dir/en.gba"
+    cmp -s "$dir/en.gba" "$dir/before.gba" || fail "--import of $text.txt changed the image"
+done
+grep -q 'missing.txt: cannot be read' "$dir/err" || fail "missing text: $(cat "$dir/err")"
+expect 1 "--import of a name" --import "$dir/unknown.txt" "$dir/en.gba"
+grep -q 'unknown.txt:2: no move of this image is named "Something"' "$dir/err" || fail "reason: $(cat "$dir/err")"
+expect 0 "--import with --allow-move" --import "$dir/eleven.txt" "$dir/en.gba" --allow-move
+[ "$(z --list "$dir/en.gba" | numbers)" = "$(seq 1 11 | tr '\n' ' ')" ] || fail "moved table"
+
+expect 0 "--info" --info "$dir/en.gba"
+grep -qx 'code: BPRE' "$dir/out" && grep -qx 'sha1: [0-9a-f]\{40\}' "$dir/out" || fail "--info: $(cat "$dir/out")"
+expect 0 "--patch" --patch "$dir/before.gba" "$dir/en.gba" "$dir/p.bps"
+[ "$(head -c 4 "$dir/p.bps")" = BPS1 ] || fail "--patch wrote no patch"
+grep -q 'warning: .*before.gba is not the unmodified release' "$dir/err" || fail "no warning: $(cat "$dir/err")"
+expect 1 "--patch from another game" --patch "$dir/de.gba" "$dir/en.gba" "$dir/q.bps"
+[ ! -e "$dir/q.bps" ] || fail "--patch from another game wrote a patch"
+if chattr +i "$dir/other.gba" 2>/dev/null; then
+    expect 1 "--import into a read-only image" --import "$dir/en.txt" "$dir/other.gba"
+    chattr -i "$dir/other.gba"
+fi
+
+expect 2 "--list without an image" --list
+expect 2 "--patch without its patch" --patch "$dir/before.gba" "$dir/en.gba"
+expect 2 "--allow-move alone" --allow-move "$dir/en.gba"
+expect 2 "an unknown option" --lisst "$dir/en.gba"
+expect 0 "--help" --help
+grep -q -- '--import <TEXT>' "$dir/out" || fail "--help lacks --import"
+
+[ "$failures" -eq 0 ] && echo "command line: all checks passed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,75 @@
+#include "soundmoves/TableText.h"
+#include "RomBuilder.h"
+#include "soundmoves/Document.h"
+
+#include <gtest/gtest.h>
+
+namespace zarnith {
+namespace {
+
+using Moves = std::vector<std::uint16_t>;
+
+TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
+{
+    const MoveNameList names { "POUND", "KARATE CHOP", "Ätzend", "POUND", "Œil" };
+    struct Case
+    {
+        std::string Text;
+        Moves Expected;
+        TextProblem Problem = TextProblem::None;
+        int Line = 0;
+        std::string Word;
+        std::vector<TextNoteKind> Notes;
+    };
+    const Case cases[] = {
+        { "\xEF\xBB\xBF# heading\n\n1 POUND\r\n\t 2  \n3", { 1, 2, 3 }, {}, 0, "", {} },
+        { "karate chop\n  äTZEND \nœIL\n", { 2, 3, 5 }, {}, 0, "", {} },
+        { "1 karate chop\npound\n", { 1, 1 }, {}, 0, "", { TextNoteKind::NameMismatch, TextNoteKind::AmbiguousName } },
+        { "1\n6 x\n", {}, TextProblem::NotAMove, 2, "6", {} },
+        { "0\n", {}, TextProblem::NotAMove, 1, "0", {} },
+        { "99999999999999999999\n", {}, TextProblem::NotAMove, 1, "99999999999999999999", {} },
+        { "1\n2POUND\n", {}, TextProblem::UnknownName, 2, "2POUND", {} },
+        { "1\n2\n3\n4\n5\n# more\n1\n", {}, TextProblem::TooManyEntries, 7, "", {} },
+        { "1\n\xC3\x28\n", {}, TextProblem::NotText, 2, "", {} },
+        { "1\n\xED\xA0\x80\n", {}, TextProblem::NotText, 2, "", {} }, // a UTF-16 surrogate
+        { std::string("1\n2\0\n", 5), {}, TextProblem::NotText, 2, "", {} },
+        { "# nothing\n\n", {}, TextProblem::NoEntries, 0, "", {} },
+        { std::string(MaxTableTextSize + 1, '1'), {}, TextProblem::TooLarge, 0, "", {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text.substr(0, 40));
+        const TableText parsed = ParseTableText(c.Text, names);
+        EXPECT_EQ(parsed.Moves, c.Expected);
+        EXPECT_EQ(parsed.Refusal.Problem, c.Problem);
+        EXPECT_EQ(parsed.Refusal.Line, c.Line);
+        EXPECT_EQ(parsed.Refusal.Word, c.Word);
+        std::vector<TextNoteKind> notes;
+        for (const TextNote& note : parsed.Notes)
+            notes.push_back(note.Kind);
+        EXPECT_EQ(notes, c.Notes);
+    }
+}
+
+TEST(TableText, ImportIsOneStepAndARefusalChangesNothing)
+{
+    testing::TempDir dir;
+    const GameInfo& fireRed = SupportedGames[3];
+    Document document;
+    ASSERT_TRUE(document.Open(testing::RomImage::For(fireRed).WriteTo(dir, "rom.gba"), {}).Supported);
+    const std::string exported = document.ExportTable();
+    EXPECT_EQ(exported.substr(0, exported.find('\n')),
+        "# Zarnith sound-move table of Fire Red (BPRE revision 0), 10 entries at 0x250104 (the game's own place)");
+    EXPECT_NE(exported.find("\n45 Move45\n"), std::string::npos);
+    EXPECT_EQ(document.Import(exported).Status, ImportStatus::Unchanged);
+
+    EXPECT_EQ(document.Import("1\nMove999\n").Status, ImportStatus::Refused);
+    EXPECT_FALSE(document.CanUndo());
+    ASSERT_EQ(document.Import("move7\n8 Move8").Status, ImportStatus::Imported);
+    EXPECT_EQ(document.Table().Count(), 2);
+    EXPECT_EQ(document.Table().Entries[0].Name, "Move7");
+    ASSERT_TRUE(document.Undo());
+    EXPECT_EQ(document.ExportTable(), exported);
+}
+
+} // namespace
+} // namespace zarnith
