@@ -118,7 +118,7 @@ QString RefusalReason(const TextRefusal& refusal, const Document& document)
     case TextProblem::NotAMove:
         return QStringLiteral("%1 is not a move of this image (its moves are 1 to %2)")
             .arg(word)
-            .arg(document.Names().size());
+            .arg(document.LargestMove());
     case TextProblem::TooManyEntries:
         return QStringLiteral("more entries than this image has moves (%1)").arg(document.Names().size());
     case TextProblem::NoEntries:

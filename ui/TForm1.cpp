@@ -661,7 +661,7 @@ QString TForm1::ImportRefusal(const ImportResult& result, const QString& shown) 
         reason = Text(Row::ReasonUnknownName).arg(QString::fromStdString(refusal.Word));
         break;
     case TextProblem::NotAMove:
-        reason = Text(Row::ReasonNotAMove).arg(QString::fromStdString(refusal.Word)).arg(moveCount);
+        reason = Text(Row::ReasonNotAMove).arg(QString::fromStdString(refusal.Word)).arg(m_document.LargestMove());
         break;
     case TextProblem::TooManyEntries:
         reason = Text(Row::ReasonTooManyEntries).arg(moveCount);

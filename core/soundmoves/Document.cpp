@@ -121,6 +121,11 @@ bool Document::Remove(int s)
     return Apply([&](SoundMoveTable& t) { return RemoveMove(t, m_names, s); });
 }
 
+int Document::LargestMove() const
+{
+    return zarnith::LargestMove(*m_rom, m_names);
+}
+
 std::string Document::ExportTable() const
 {
     if (!IsOpen())
@@ -139,20 +144,23 @@ std::string Document::ExportTable() const
         heading += hex;
         heading += *offset == game.SoundMovesOffset ? " (the game's own place)" : " (moved)";
     }
-    return FormatTableText(Table(), heading);
+    return FormatTableText(Table(), m_names, heading);
 }
 
 ImportResult Document::Import(std::string_view text)
 {
     if (!CanEdit())
         return {};
-    TableText parsed = ParseTableText(text, m_names);
+    TableText parsed = ParseTableText(text, m_names, LargestMove());
     if (parsed.Refusal.Problem != TextProblem::None)
         return { ImportStatus::Refused, std::move(parsed.Refusal), {} };
     const bool changed = Apply([&](SoundMoveTable& table) {
         table.Entries.clear();
-        for (std::uint16_t id : parsed.Moves)
-            table.Entries.push_back(EntryFromMoveIndex(id - 1, m_names));
+        for (std::uint16_t id : parsed.Moves) {
+            SoundMoveEntry entry = EntryFromMoveIndex(id - 1, m_names);
+            entry.Name = EntryName(id, m_names);
+            table.Entries.push_back(std::move(entry));
+        }
         return true;
     });
     return { changed ? ImportStatus::Imported : ImportStatus::Unchanged, {}, std::move(parsed.Notes) };
@@ -178,7 +186,7 @@ SaveStatus Document::Save(const SaveQuestions& ask)
 {
     if (!CanSave())
         return SaveStatus::NotVerified;
-    SaveStatus status = SaveSoundMoves(*m_rom, m_place, Table(), LargestMove(*m_rom, m_names), ask);
+    SaveStatus status = SaveSoundMoves(*m_rom, m_place, Table(), LargestMove(), ask);
     if (SaveSucceeded(status))
         m_saved = m_current;
     // What a failed write left is no step of the history, whatever the step it was meant for.
@@ -229,7 +237,7 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
     TablePlace place = m_place;
     SaveStatus status = SaveStatus::NotVerified;
     if (copy.IdentifyGame() == Game())
-        status = SaveSoundMoves(copy, place, Table(), LargestMove(*m_rom, m_names), ask);
+        status = SaveSoundMoves(copy, place, Table(), LargestMove(), ask);
     if (!copy.CloseRom() && SaveSucceeded(status))
         status = SaveStatus::WriteFailed;
     if (!SaveSucceeded(status)) {

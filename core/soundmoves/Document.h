@@ -159,6 +159,8 @@ public:
     bool CanSaveAs() const { return CanEdit(); }
     // Whether the table differs from the step of the history the file holds.
     bool IsModified() const { return IsOpen() && m_saved != m_current; }
+    // The largest number that counts as a move of the open image (see LargestMove in SoundMoves.h).
+    int LargestMove() const;
 
     // The edits; each one that changes the table is one step of the history.
     bool Change(int s, int m);

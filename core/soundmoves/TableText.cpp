@@ -164,7 +164,7 @@ std::string FoldCase(std::string_view text)
     return folded;
 }
 
-TableText ParseTableText(std::string_view text, const MoveNameList& names)
+TableText ParseTableText(std::string_view text, const MoveNameList& names, int largestMove)
 {
     TableText result;
     const auto refuse = [&result](TextProblem problem, int line, std::string_view word = {}) {
@@ -204,11 +204,12 @@ TableText ParseTableText(std::string_view text, const MoveNameList& names)
             const std::string_view word = line.substr(0, digits);
             unsigned value = 0;
             const auto [ptr, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-            if (error != std::errc() || value > 0xFFFF || !IsValidMove(static_cast<std::uint16_t>(value), moveCount))
+            if (error != std::errc() || value > 0xFFFF || !IsValidMove(static_cast<std::uint16_t>(value), largestMove))
                 return refuse(TextProblem::NotAMove, number, word);
             id = static_cast<std::uint16_t>(value);
             const std::string_view given = Trim(line.substr(digits));
-            if (!given.empty() && FoldCase(given) != FoldCase(Trim(names[id - 1])))
+            const std::string_view named = id <= moveCount ? std::string_view(names[id - 1]) : std::string_view();
+            if (!given.empty() && FoldCase(given) != FoldCase(Trim(named)))
                 result.Notes.push_back({ TextNoteKind::NameMismatch, number, id, std::string(given) });
         } else {
             const NameIndex::Move* move = index.Find(line);
@@ -227,15 +228,17 @@ TableText ParseTableText(std::string_view text, const MoveNameList& names)
     return result;
 }
 
-std::string FormatTableText(const SoundMoveTable& table, std::string_view heading)
+std::string FormatTableText(const SoundMoveTable& table, const MoveNameList& names, std::string_view heading)
 {
     std::string text = "# ";
     text += heading;
     text += '\n';
     for (const SoundMoveEntry& entry : table.Entries) {
         text += std::to_string(entry.Id());
-        text += ' ';
-        text += entry.Name;
+        if (IsValidMove(entry.Id(), static_cast<int>(names.size()))) {
+            text += ' ';
+            text += names[entry.Id() - 1];
+        }
         text += '\n';
     }
     return text;

@@ -58,13 +58,14 @@ struct TableText
     std::vector<TextNote> Notes;
 };
 
-// Reads text as a table of moves of names: each move from 1 to names.size(), at most one entry
-// per move of the list. Stops at the first line at fault. A UTF-8 byte-order mark and line ends
-// of CR LF are accepted.
-TableText ParseTableText(std::string_view text, const MoveNameList& names);
+// Reads text as a table of moves of names: each move from 1 to largestMove (see LargestMove; a
+// move past the names is named by its number only), at most one entry per move of the list.
+// Stops at the first line at fault. A UTF-8 byte-order mark and line ends of CR LF are accepted.
+TableText ParseTableText(std::string_view text, const MoveNameList& names, int largestMove);
 
-// The table as text: heading (one line, without its #) as a comment, then one line per entry.
-std::string FormatTableText(const SoundMoveTable& table, std::string_view heading);
+// The table as text: heading (one line, without its #) as a comment, then one line per entry,
+// its number and the list's name for it (the number alone for a move the list does not name).
+std::string FormatTableText(const SoundMoveTable& table, const MoveNameList& names, std::string_view heading);
 
 // text with the letters of ASCII and Latin-1 (and Œ) in lower case: how names compare.
 std::string FoldCase(std::string_view text);

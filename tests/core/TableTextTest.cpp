@@ -38,7 +38,7 @@ TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Text.substr(0, 40));
-        const TableText parsed = ParseTableText(c.Text, names);
+        const TableText parsed = ParseTableText(c.Text, names, static_cast<int>(names.size()));
         EXPECT_EQ(parsed.Moves, c.Expected);
         EXPECT_EQ(parsed.Refusal.Problem, c.Problem);
         EXPECT_EQ(parsed.Refusal.Line, c.Line);
@@ -48,6 +48,11 @@ TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
             notes.push_back(note.Kind);
         EXPECT_EQ(notes, c.Notes);
     }
+    // Where a hack moved the list, a number past its names is a move all the same, and is
+    // exported by its number alone, so that it imports back.
+    EXPECT_EQ(ParseTableText("1023\n", names, MaxMoveCount).Moves, Moves { 1023 });
+    SoundMoveTable table { { { "??? (1023)", 0xFF, 0x03 }, { "POUND", 1, 0 } } };
+    EXPECT_EQ(FormatTableText(table, names, "heading"), "# heading\n1023\n1 POUND\n");
 }
 
 TEST(TableText, ImportIsOneStepAndARefusalChangesNothing)
