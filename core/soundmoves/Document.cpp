@@ -29,6 +29,18 @@ bool CopyImage(RomFile& from, RomFile& to)
     return true;
 }
 
+// Why a file already at path may not be replaced; None when it may. A file is replaced only where
+// it could have been written itself: one the user keeps read-only, or another program holds,
+// stays as it is.
+OpenError ReplaceRefused(const std::string& path)
+{
+    RomFile existing;
+    const OpenError error = existing.Open(path);
+    if (error == OpenError::None && existing.ReadOnly())
+        return OpenError::Permission;
+    return error == OpenError::Missing ? OpenError::None : error;
+}
+
 } // namespace
 
 Document::OpenResult Document::Open(const std::string& path, const AskRepairFunction& askRepair)
@@ -206,16 +218,8 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
             return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, OpenError::Permission };
         return { SaveAsStatus::SameFile, Save(ask) };
     }
-    // A file already at path is replaced only where it could have been written itself: one the
-    // user keeps read-only, or another program holds, stays as it is.
-    {
-        RomFile existing;
-        const OpenError error = existing.Open(path);
-        if (error == OpenError::None && existing.ReadOnly())
-            return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, OpenError::Permission };
-        if (error != OpenError::None && error != OpenError::Missing)
-            return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, error };
-    }
+    if (const OpenError refused = ReplaceRefused(path); refused != OpenError::None)
+        return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, refused };
 
     FileHandle handle = NoFile;
     std::string copyPath;
@@ -390,21 +394,16 @@ PatchResult Document::CheckPatchSource(const std::string& unmodifiedPath, Hasher
     return result;
 }
 
-PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1)
+PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::string& chosen, Hasher* sha1)
 {
     if (!IsOpen())
         return {};
+    // As Save As: a symbolic link keeps pointing at the file it names, which takes the patch.
+    const std::string patchPath = ResolveLinks(chosen);
     if (File().IsFileAt(patchPath))
         return { PatchStatus::SameFile };
-    // As Save As: a file the user keeps read-only, or another program holds, stays as it is.
-    {
-        RomFile existing;
-        const OpenError error = existing.Open(patchPath);
-        if (error == OpenError::None && existing.ReadOnly())
-            return { PatchStatus::TargetRefused, false, 0, OpenError::Permission };
-        if (error != OpenError::None && error != OpenError::Missing)
-            return { PatchStatus::TargetRefused, false, 0, error };
-    }
+    if (const OpenError refused = ReplaceRefused(patchPath); refused != OpenError::None)
+        return { PatchStatus::TargetRefused, false, 0, refused };
     RomFile source;
     PatchResult result = OpenPatchSource(unmodifiedPath, source);
     if (result.Status != PatchStatus::Fits)
