@@ -16,12 +16,14 @@ mkdir "$scratch/Hacks"
 # The run's settings (its recent files) stay in the scratch folder.
 export XDG_CONFIG_HOME="$scratch/config"
 export ZARNITH_PROGRAM="$PWD/$build/ui/zarnith"
-export ZARNITH_ROM="$scratch/Hacks/example.gba"
+# Opened by a path relative to the scratch folder, so the picture shows no path of this machine.
+export ZARNITH_SCRATCH="$scratch"
 export ZARNITH_PICTURE="$PWD/docs/image-information.png"
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
     set -euo pipefail
     openbox >/dev/null 2>&1 &
-    QT_QPA_PLATFORM=xcb "$ZARNITH_PROGRAM" "$ZARNITH_ROM" &
+    cd "$ZARNITH_SCRATCH"
+    QT_QPA_PLATFORM=xcb "$ZARNITH_PROGRAM" Hacks/example.gba &
     program=$!
     window=$(timeout 60 xdotool search --sync --name "example.gba.*Zarnith" | head -n 1)
     sleep 1
