@@ -1,6 +1,7 @@
 // The core open path and save on a 16 MiB synthetic image, beside raw reads of the same file
 // (header, the two words, names, table); and the free-space search for a moved table on a 32 MiB
 // image, beside a plain sequential read of it. Prints each as a multiple of its raw reads.
+#include "RatioReporter.h"
 #include "RomBuilder.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
@@ -8,7 +9,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -146,33 +146,16 @@ BENCHMARK(Save);
 BENCHMARK(FreeSpaceSearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(SequentialRead)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration so the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* name, const char* base) {
-        if (reporter.Times.count(name) != 0 && reporter.Times.count(base) != 0)
-            std::printf("%s / %s: %.2f\n", name, base, reporter.Times[name] / reporter.Times[base]);
-    };
-    ratio("OpenPath", "RawReads");
-    ratio("OpenPathWithoutNames", "RawReads");
-    ratio("FreeSpaceSearch", "SequentialRead");
+    reporter.PrintRatio("OpenPath", "RawReads");
+    reporter.PrintRatio("OpenPathWithoutNames", "RawReads");
+    reporter.PrintRatio("FreeSpaceSearch", "SequentialRead");
     benchmark::Shutdown();
     return 0;
 }

@@ -2,6 +2,7 @@
 // and new data in its free space), made and written by the document, beside reading both files
 // once (and once with their CRC32s); as the window makes it, and with the unmodified image's
 // SHA-1 (Qt's) checked on the way. Prints each as a multiple of the plain reads.
+#include "RatioReporter.h"
 #include "RomBuilder.h"
 #include "soundmoves/Document.h"
 
@@ -10,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -133,29 +133,15 @@ BENCHMARK(CreatePatchWithSha1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadBoth)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadBothWithCrc32)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* name : { "CreatePatch", "CreatePatchWithSha1", "ReadBothWithCrc32" }) {
-        if (reporter.Times.count(name) != 0 && reporter.Times.count("ReadBoth") != 0)
-            std::printf("%s / ReadBoth: %.2f\n", name, reporter.Times[name] / reporter.Times["ReadBoth"]);
-    }
+    for (const char* name : { "CreatePatch", "CreatePatchWithSha1", "ReadBothWithCrc32" })
+        reporter.PrintRatio(name, "ReadBoth");
     benchmark::Shutdown();
     return 0;
 }

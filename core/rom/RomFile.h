@@ -122,7 +122,8 @@ private:
     std::uint64_t m_position = 0;
     std::uint64_t m_expectedEnd = 0;
 
-    std::array<std::uint8_t, NextRead> m_buffer {};
+    // Not cleared when made: only the bytes read into it are ever looked at.
+    std::array<std::uint8_t, NextRead> m_buffer;
     std::uint64_t m_bufferStart = 0;
     std::size_t m_bufferLength = 0;
 

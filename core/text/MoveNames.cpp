@@ -4,6 +4,8 @@
 #include "text/CharacterTable.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -26,28 +28,53 @@ bool IsNameSlot(std::span<const std::uint8_t> slot)
 }
 
 // Slot i of the bytes read (slots from move 1's on), cut where the bytes end.
-std::span<const std::uint8_t> Slot(const std::vector<std::uint8_t>& bytes, int i)
+std::span<const std::uint8_t> Slot(std::span<const std::uint8_t> bytes, int i)
 {
     const std::size_t at = std::min(bytes.size(), static_cast<std::size_t>(i) * NameSlotWidth);
-    return std::span(bytes).subspan(at, std::min<std::size_t>(NameSlotWidth, bytes.size() - at));
+    return bytes.subspan(at, std::min<std::size_t>(NameSlotWidth, bytes.size() - at));
 }
+
+// The character table with each byte's text in eight bytes (the longest, "[Right]", has seven),
+// so that decoding copies a fixed eight bytes a byte and moves on by the text's length.
+struct PackedTable
+{
+    std::array<std::array<char, 8>, 256> Text {};
+    std::array<std::uint8_t, 256> Length {};
+
+    PackedTable()
+    {
+        for (std::size_t byte = 0; byte < 256; ++byte) {
+            const std::string_view text = CharacterTable[byte];
+            Length[byte] = static_cast<std::uint8_t>(text.copy(Text[byte].data(), Text[byte].size()));
+        }
+    }
+};
 
 // A name as the game finds it in its slot: up to the slot's first 0xFF, zeros before it padding,
 // zeros inside it spaces. Gathered in a local buffer and stored once, into name's own storage.
-void DecodeSlot(std::span<const std::uint8_t> slot, std::string& name)
+void DecodeSlot(const PackedTable& table, std::span<const std::uint8_t> slot, std::string& name)
 {
-    // The longest text of a byte is seven characters ("[Right]").
     char text[NameSlotWidth * 8];
     std::size_t length = 0;
     auto byte = std::find_if(slot.begin(), slot.end(), [](std::uint8_t b) { return b != 0x00; });
     for (; byte != slot.end() && *byte != 0xFF; ++byte) {
-        const std::string_view piece = CharacterTable[*byte];
-        if (piece.size() == 1)
-            text[length++] = piece[0];
-        else
-            length += piece.copy(text + length, piece.size());
+        std::memcpy(text + length, table.Text[*byte].data(), 8);
+        length += table.Length[*byte];
     }
     name.assign(text, length);
+}
+
+// Reads up to size bytes at offset into out; how many, fewer only where the file ends.
+std::size_t ReadUpTo(RomFile& file, std::uint64_t offset, std::uint8_t* out, std::size_t size)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const std::size_t n = file.ReadBlock(offset + got, out + got, size - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
 }
 
 // Appends up to size bytes read at offset to bytes; false when the file ended first.
@@ -55,13 +82,7 @@ bool ReadOn(RomFile& file, std::uint64_t offset, std::size_t size, std::vector<s
 {
     const std::size_t at = bytes.size();
     bytes.resize(at + size);
-    std::size_t got = 0;
-    while (got < size) {
-        const std::size_t n = file.ReadBlock(offset + got, bytes.data() + at + got, size - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
+    const std::size_t got = ReadUpTo(file, offset, bytes.data() + at, size);
     bytes.resize(at + got);
     return got == size;
 }
@@ -102,15 +123,21 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
     RomFile& file = rom.File();
     // Move n's name is in the n-th slot after move 0's, where the game itself looks for it.
     const std::uint64_t first = std::uint64_t { rom.NamesListOffset() } + NameSlotWidth;
-    std::vector<std::uint8_t> bytes;
+    // The game's own list is read into a buffer that need not be cleared first.
+    std::array<std::uint8_t, NameSlotWidth * MoveCount> own;
+    std::vector<std::uint8_t> moved;
+    std::span<const std::uint8_t> bytes;
     int count = MoveCount;
-    if (rom.NamesAtOwnOffset())
-        ReadOn(file, first, std::size_t { NameSlotWidth } * MoveCount, bytes);
-    else
-        count = CountMovedSlots(file, first, bytes);
+    if (rom.NamesAtOwnOffset()) {
+        bytes = std::span(own).first(ReadUpTo(file, first, own.data(), own.size()));
+    } else {
+        count = CountMovedSlots(file, first, moved);
+        bytes = moved;
+    }
+    static const PackedTable table;
     names.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        DecodeSlot(Slot(bytes, i), names[static_cast<std::size_t>(i)]);
+        DecodeSlot(table, Slot(bytes, i), names[static_cast<std::size_t>(i)]);
     return true;
 }
 
