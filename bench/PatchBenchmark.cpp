@@ -2,12 +2,11 @@
 // and new data in its free space), made and written by the document, beside reading both files
 // once (and once with their CRC32s); as the window makes it, and with the unmodified image's
 // SHA-1 (Qt's) checked on the way. Prints each as a multiple of the plain reads.
+#include "QtSha1.h"
 #include "RatioReporter.h"
 #include "RomBuilder.h"
 #include "soundmoves/Document.h"
 
-#include <QByteArrayView>
-#include <QCryptographicHash>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -54,20 +53,6 @@ const Images& Files()
     static const Images images;
     return images;
 }
-
-class QtSha1 final : public Hasher
-{
-public:
-    void Reset() override { m_hash.reset(); }
-    void Add(const std::uint8_t* bytes, std::size_t size) override
-    {
-        m_hash.addData(QByteArrayView(bytes, static_cast<qsizetype>(size)));
-    }
-    std::string HexDigest() override { return m_hash.result().toHex().toStdString(); }
-
-private:
-    QCryptographicHash m_hash { QCryptographicHash::Sha1 };
-};
 
 void Patch(benchmark::State& state, Hasher* sha1)
 {
