@@ -218,7 +218,12 @@ int Patch(const QString& unmodified, const QString& file, const QString& patch)
                 .arg(game.Revision));
         break;
     case PatchStatus::ReadFailed:
-        Say(QStringLiteral("%1 or %2 could not be read; nothing was written").arg(shownSource, Shown(file)));
+        // An error is the unmodified image's, met opening it; otherwise reading either failed.
+        if (result.Error == OpenError::None || result.Error == OpenError::Other)
+            Say(QStringLiteral("%1 or %2 could not be read; nothing was written").arg(shownSource, Shown(file)));
+        else
+            Say(QStringLiteral("%1 could not be read: %2; nothing was written")
+                    .arg(shownSource, OpenReason(result.Error)));
         break;
     case PatchStatus::SameFile:
         Say(QStringLiteral("%1 is one of the two images; nothing was written").arg(shownPatch));

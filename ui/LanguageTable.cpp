@@ -201,6 +201,8 @@ void InitLanguageTable(LanguageStrings& table)
         "La rom se termine avant sa table des attaques sonores, que le code du jeu place à 0x%1 : rien de la table "
         "n'a pu être lu. La rom est affichée pour consultation seulement, et rien n'y sera écrit.");
     set(Row::ViewOnly, "view only", "consultation seulement");
+    set(Row::ExportOverImage, "The table was not exported, and no file was changed: %1 is the open image itself.",
+        "La table n'a pas été exportée, et aucun fichier n'a été modifié : %1 est la rom ouverte elle-même.");
     set(Row::ImageInformation, "&Image Information…", "&Informations sur l'image…");
     set(Row::CompareWithGame, "&Compare with Game's Table…", "&Comparer avec la table du jeu…");
     set(Row::RestoreGameTable, "Restore &Game's Table", "Re&staurer la table du jeu");

@@ -89,6 +89,7 @@ inline constexpr int Grown = 69;
 inline constexpr int ReasonChangedWhileAsked = 70;
 inline constexpr int EndedBeforeTable = 71;
 inline constexpr int ViewOnly = 72;
+inline constexpr int ExportOverImage = 73;
 // Image facts, the game's own table, Play and patches.
 inline constexpr int ImageInformation = 80;
 inline constexpr int CompareWithGame = 81;

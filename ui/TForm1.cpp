@@ -437,6 +437,9 @@ void TForm1::OpenPath(const QString& path)
         return Message(Text(Row::RepairQuestion).arg(index + 1).arg(id), Row::Attention, MbYesNo) != IdNo;
     });
     if (!opened.Supported) {
+        // Reopening the open file let it go first: then nothing is open any more.
+        if (!m_document.IsOpen())
+            ReturnToNoRomState();
         Message(opened.Error != OpenError::None ? OpenErrorText(opened.Error, path) : Text(Row::NotSupported),
             Row::Attention, MbOk);
         return;
@@ -639,7 +642,9 @@ void TForm1::ExportTable1Click()
     if (!path)
         return;
     const QString shown = QDir::toNativeSeparators(*path);
-    if (WriteTableTextFile(*path, m_document.ExportTable()))
+    if (m_document.File().IsFileAt(path->toStdString()))
+        Message(Text(Row::ExportOverImage).arg(shown), Row::Attention, MbOk);
+    else if (WriteTableTextFile(*path, m_document.ExportTable()))
         Message(Text(Row::Exported).arg(shown), Row::Attention, MbOk);
     else
         Message(Text(Row::ExportFailed).arg(shown), Row::Attention, MbOk);
@@ -969,7 +974,8 @@ void TForm1::Play1Click()
 {
     if (!m_document.IsOpen() || !SaveBeforeUse())
         return;
-    const QString path = QString::fromStdString(m_document.Path());
+    // Whole, so that no name is taken for an option or a link's own scheme.
+    const QString path = QFileInfo(QString::fromStdString(m_document.Path())).absoluteFilePath();
     const QString program = m_emulator.Program();
     if (!program.isEmpty()) {
         if (!m_launcher->Start(program, path))

@@ -163,15 +163,19 @@ ImportResult Document::Import(std::string_view text)
 {
     if (!CanEdit())
         return {};
-    TableText parsed = ParseTableText(text, m_names, LargestMove());
+    std::vector<std::uint16_t> kept;
+    for (const SoundMoveEntry& entry : Table().Entries) {
+        if (!IsValidMove(entry.Id(), LargestMove()))
+            kept.push_back(entry.Id());
+    }
+    TableText parsed = ParseTableText(text, m_names, LargestMove(), kept);
     if (parsed.Refusal.Problem != TextProblem::None)
         return { ImportStatus::Refused, std::move(parsed.Refusal), {} };
     const bool changed = Apply([&](SoundMoveTable& table) {
         table.Entries.clear();
         for (std::uint16_t id : parsed.Moves) {
-            SoundMoveEntry entry = EntryFromMoveIndex(id - 1, m_names);
-            entry.Name = EntryName(id, m_names);
-            table.Entries.push_back(std::move(entry));
+            table.Entries.push_back(
+                { EntryName(id, m_names), static_cast<std::uint8_t>(id & 0xFF), static_cast<std::uint8_t>(id >> 8) });
         }
         return true;
     });

@@ -1,5 +1,7 @@
 #include "soundmoves/TableText.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <unordered_map>
 
@@ -164,7 +166,8 @@ std::string FoldCase(std::string_view text)
     return folded;
 }
 
-TableText ParseTableText(std::string_view text, const MoveNameList& names, int largestMove)
+TableText ParseTableText(
+    std::string_view text, const MoveNameList& names, int largestMove, const std::vector<std::uint16_t>& kept)
 {
     TableText result;
     const auto refuse = [&result](TextProblem problem, int line, std::string_view word = {}) {
@@ -204,12 +207,12 @@ TableText ParseTableText(std::string_view text, const MoveNameList& names, int l
             const std::string_view word = line.substr(0, digits);
             unsigned value = 0;
             const auto [ptr, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-            if (error != std::errc() || value > 0xFFFF || !IsValidMove(static_cast<std::uint16_t>(value), largestMove))
-                return refuse(TextProblem::NotAMove, number, word);
             id = static_cast<std::uint16_t>(value);
+            if (error != std::errc() || value > 0xFFFF
+                || !(IsValidMove(id, largestMove) || std::find(kept.begin(), kept.end(), id) != kept.end()))
+                return refuse(TextProblem::NotAMove, number, word);
             const std::string_view given = Trim(line.substr(digits));
-            const std::string_view named = id <= moveCount ? std::string_view(names[id - 1]) : std::string_view();
-            if (!given.empty() && FoldCase(given) != FoldCase(Trim(named)))
+            if (IsValidMove(id, moveCount) && !given.empty() && FoldCase(given) != FoldCase(Trim(names[id - 1])))
                 result.Notes.push_back({ TextNoteKind::NameMismatch, number, id, std::string(given) });
         } else {
             const NameIndex::Move* move = index.Find(line);

@@ -59,9 +59,13 @@ struct TableText
 };
 
 // Reads text as a table of moves of names: each move from 1 to largestMove (see LargestMove; a
-// move past the names is named by its number only), at most one entry per move of the list.
-// Stops at the first line at fault. A UTF-8 byte-order mark and line ends of CR LF are accepted.
-TableText ParseTableText(std::string_view text, const MoveNameList& names, int largestMove);
+// move past the names is named by its number only, and has no name to differ from), at most one
+// entry per move of the list. A number in kept (the entries that are no move in the table the
+// text replaces) is taken as it is, so that an exported table imports back; no other number
+// that is no move is. Stops at the first line at fault. A UTF-8 byte-order mark and line ends of
+// CR LF are accepted.
+TableText ParseTableText(
+    std::string_view text, const MoveNameList& names, int largestMove, const std::vector<std::uint16_t>& kept = {});
 
 // The table as text: heading (one line, without its #) as a comment, then one line per entry,
 // its number and the list's name for it (the number alone for a move the list does not name).

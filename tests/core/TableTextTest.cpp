@@ -50,7 +50,12 @@ TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
     }
     // Where a hack moved the list, a number past its names is a move all the same, and is
     // exported by its number alone, so that it imports back.
-    EXPECT_EQ(ParseTableText("1023\n", names, MaxMoveCount).Moves, Moves { 1023 });
+    const TableText far = ParseTableText("1023\n1000 Far\n", names, MaxMoveCount);
+    EXPECT_EQ(far.Moves, (Moves { 1023, 1000 }));
+    EXPECT_TRUE(far.Notes.empty()) << "a move with no name has none to differ from";
+    // An entry that is no move, kept from the table the text replaces, and no other.
+    EXPECT_EQ(ParseTableText("400\n1\n", names, 5, { 400 }).Moves, (Moves { 400, 1 }));
+    EXPECT_EQ(ParseTableText("401\n", names, 5, { 400 }).Refusal.Problem, TextProblem::NotAMove);
     SoundMoveTable table { { { "??? (1023)", 0xFF, 0x03 }, { "POUND", 1, 0 } } };
     EXPECT_EQ(FormatTableText(table, names, "heading"), "# heading\n1023\n1 POUND\n");
 }
@@ -74,6 +79,11 @@ TEST(TableText, ImportIsOneStepAndARefusalChangesNothing)
     EXPECT_EQ(document.Table().Entries[0].Name, "Move7");
     ASSERT_TRUE(document.Undo());
     EXPECT_EQ(document.ExportTable(), exported);
+
+    // An entry that is no move exports by its number and imports back as it stands.
+    const auto keep = [](int, std::uint16_t) { return false; };
+    ASSERT_TRUE(document.Open(testing::RomImage::For(fireRed, { 1, 400 }).WriteTo(dir, "bad.gba"), keep).Supported);
+    EXPECT_EQ(document.Import(document.ExportTable()).Status, ImportStatus::Unchanged);
 }
 
 } // namespace

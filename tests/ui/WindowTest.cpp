@@ -213,6 +213,15 @@ private slots:
         form->Close1->trigger();
         VerifyNoRomState();
         QCOMPARE(testing::ReadAll(dir->File("bad.gba")), image.Data);
+
+        // The open file itself, no longer supported when opened again: nothing stays open.
+        if (testing::OpenFilesCanChange()) {
+            const QString again = Write(RomImage::For(Emerald), "again.gba");
+            Open(again);
+            Write(image, "again.gba");
+            Open(again, { IdYes });
+            VerifyNoRomState();
+        }
     }
 
     void tellsWhyAFileCannotBeOpened_data()
@@ -812,6 +821,10 @@ private slots:
         form->ImportTable1->trigger();
         QCOMPARE(Items(form->ListBox1), (QStringList { "Move1", "Move8" }));
         QVERIFY(dialogs->Messages.back().Text.contains("Line 1: move 1 is Move1 in this image, not Pound."));
+        // The image itself is never the text's file.
+        dialogs->OtherFiles.push_back(path);
+        form->ExportTable1->trigger();
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::ExportOverImage).arg(QDir::toNativeSeparators(path)));
         QCOMPARE(testing::ReadAll(path.toStdString()), image.Data);
     }
 
