@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-// Writes a patch in the BPS format ("BPS File Format Specification" by byuu, the beat patch
+// Writes a patch in the BPS format (byuu's published description of BPS, the beat patch
 // format) that turns a source file into a target file: "BPS1", the sizes of source and target and
 // an empty metadata as the format's variable-length numbers, the actions that write the target
 // from its first byte to its last, then the CRC32s of source, target and patch, little-endian.
