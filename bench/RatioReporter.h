@@ -14,6 +14,12 @@ namespace zarnith::bench {
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
+    // Without colours, so that logs (and the lines of ratios after the table) stay plain text.
+    RatioReporter()
+        : ConsoleReporter(OO_Tabular)
+    {
+    }
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)

@@ -46,7 +46,8 @@ bool RomAccess::CloseRom()
 const GameInfo* RomAccess::IdentifyGame()
 {
     m_game = nullptr;
-    m_file.SeekGet(GameCodeOffset, 4);
+    // One read for the code and the version byte after it.
+    m_file.SeekGet(GameCodeOffset, SoftwareVersionOffset + 1 - GameCodeOffset);
     std::string code;
     for (int i = 0; i < 4; ++i) {
         int byte = m_file.ReadByte();

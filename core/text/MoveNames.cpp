@@ -61,7 +61,9 @@ void DecodeSlot(const PackedTable& table, std::span<const std::uint8_t> slot, st
         std::memcpy(text + length, table.Text[*byte].data(), 8);
         length += table.Length[*byte];
     }
-    name.assign(text, length);
+    // Appended to the emptied name: a plain copy, where assigning would allow for overlap.
+    name.clear();
+    name.append(text, length);
 }
 
 // Reads up to size bytes at offset into out; how many, fewer only where the file ends.
