@@ -25,17 +25,6 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes)
     return AddCrc32(0, bytes);
 }
 
-bool ReadExactly(RomFile& file, std::uint64_t offset, std::uint8_t* out, std::size_t size)
-{
-    for (std::size_t got = 0; got < size;) {
-        const std::size_t n = file.ReadBlock(offset + got, out + got, size - got);
-        if (n == 0)
-            return false;
-        got += n;
-    }
-    return true;
-}
-
 bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1)
 {
     digest = ImageDigest {};
@@ -48,7 +37,7 @@ bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1)
     for (std::uint64_t offset = 0; offset < static_cast<std::uint64_t>(size); offset += block.size()) {
         const std::size_t want = static_cast<std::size_t>(
             std::min<std::uint64_t>(block.size(), static_cast<std::uint64_t>(size) - offset));
-        if (!ReadExactly(file, offset, block.data(), want))
+        if (file.ReadFull(offset, block.data(), want) != want)
             return false;
         crc = AddCrc32(crc, { block.data(), want });
         sha1.Add(block.data(), want);

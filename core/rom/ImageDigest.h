@@ -36,9 +36,6 @@ inline constexpr std::size_t ImageBlockSize = std::size_t { 1 } << 20;
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
 std::uint32_t AddCrc32(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 
-// Reads size bytes at offset into out; false when the file cannot be read that far.
-bool ReadExactly(RomFile& file, std::uint64_t offset, std::uint8_t* out, std::size_t size);
-
 // Reads the whole file from its start, once, block by block: its size and CRC32 into digest,
 // and its SHA-1 through sha1. False when the file cannot be read to the end of the size it had
 // when reading began.

@@ -16,12 +16,8 @@ const GameInfo* FindGame(std::string_view code, std::uint8_t revision)
 std::optional<std::uint32_t> ReadWordAt(RomFile& file, std::uint32_t offset)
 {
     std::uint8_t bytes[4];
-    for (std::size_t got = 0; got < 4;) {
-        const std::size_t n = file.ReadBlock(std::uint64_t { offset } + got, bytes + got, 4 - got);
-        if (n == 0)
-            return std::nullopt;
-        got += n;
-    }
+    if (file.ReadFull(offset, bytes, 4) != 4)
+        return std::nullopt;
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 

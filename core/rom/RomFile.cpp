@@ -115,6 +115,18 @@ std::size_t RomFile::ReadBlock(std::uint64_t offset, std::uint8_t* out, std::siz
     return static_cast<std::size_t>(count);
 }
 
+std::size_t RomFile::ReadFull(std::uint64_t offset, std::uint8_t* out, std::size_t size)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const std::size_t n = ReadBlock(offset + got, out + got, size - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
 bool RomFile::WriteBlock(std::uint64_t offset, const std::uint8_t* bytes, std::size_t size)
 {
     if (!IsOpen() || m_readOnly || (!m_pending.empty() && !Flush()))

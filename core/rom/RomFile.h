@@ -71,6 +71,9 @@ public:
     // Reads up to size bytes at offset straight into out, past the read-ahead (for long
     // sequential scans); the number read, 0 at the end of the file or when it cannot be read.
     std::size_t ReadBlock(std::uint64_t offset, std::uint8_t* out, std::size_t size);
+    // ReadBlock until size bytes are read or the file ends: the number read, fewer than size
+    // only where the file ends or cannot be read.
+    std::size_t ReadFull(std::uint64_t offset, std::uint8_t* out, std::size_t size);
 
     // Writes size bytes at offset straight to the file, past what is held (for copying whole
     // files); false when any could not be written.

@@ -11,6 +11,13 @@ namespace zarnith {
 
 namespace {
 
+std::string Hex(std::uint32_t value, int digits = 1)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
+    return text;
+}
+
 // Copies every byte of from into the empty file to; false when a read or write fails.
 bool CopyImage(RomFile& from, RomFile& to)
 {
@@ -150,10 +157,7 @@ std::string Document::ExportTable() const
     heading += " revision " + std::to_string(game.Revision) + "), " + std::to_string(Table().Count());
     heading += Table().Count() == 1 ? " entry" : " entries";
     if (const std::optional<std::uint32_t> offset = TableOffset()) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(*offset));
-        heading += " at 0x";
-        heading += hex;
+        heading += " at 0x" + Hex(*offset);
         heading += *offset == game.SoundMovesOffset ? " (the game's own place)" : " (moved)";
     }
     return FormatTableText(Table(), m_names, heading);
@@ -268,17 +272,6 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
     return { SaveAsStatus::Saved, status };
 }
 
-namespace {
-
-std::string Hex(std::uint32_t value, int digits = 1)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
-    return text;
-}
-
-} // namespace
-
 std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& facts)
 {
     std::vector<std::pair<std::string, std::string>> lines {
@@ -363,21 +356,15 @@ bool Document::RestoreGameTable()
     });
 }
 
-PatchResult Document::OpenPatchSource(const std::string& path, RomFile& file)
+PatchResult Document::OpenPatchSource(const std::string& path, RomAccess& source)
 {
     if (!IsOpen())
         return {};
-    const OpenError error = file.Open(path);
+    const OpenError error = source.OpenRom(path);
     if (error != OpenError::None)
         return { PatchStatus::ReadFailed, false, 0, error };
-    // The same header test as opening: the game code and the version byte.
-    std::string code;
-    file.SeekGet(GameCodeOffset, 4);
-    for (int i = 0; i < 4; ++i)
-        code += static_cast<char>(file.ReadByte());
-    file.SeekGet(SoftwareVersionOffset, 1);
-    const int revision = file.ReadByte();
-    if (revision == EndOfFile || FindGame(code, static_cast<std::uint8_t>(revision)) != Game())
+    // Identified as an open image is: the game code and the version byte.
+    if (source.IdentifyGame() != Game())
         return { PatchStatus::WrongGame };
     return { PatchStatus::Fits };
 }
@@ -389,10 +376,10 @@ bool Document::IsRelease(const std::string& sha1) const
 
 PatchResult Document::CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1)
 {
-    RomFile file;
-    PatchResult result = OpenPatchSource(unmodifiedPath, file);
+    RomAccess source;
+    PatchResult result = OpenPatchSource(unmodifiedPath, source);
     ImageDigest digest;
-    if (result.Status == PatchStatus::Fits && !DigestImage(file, digest, sha1))
+    if (result.Status == PatchStatus::Fits && !DigestImage(source.File(), digest, sha1))
         return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
     result.NotReleaseSha1 = result.Status == PatchStatus::Fits && !IsRelease(digest.Sha1);
     return result;
@@ -408,8 +395,9 @@ PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::
         return { PatchStatus::SameFile };
     if (const OpenError refused = ReplaceRefused(patchPath); refused != OpenError::None)
         return { PatchStatus::TargetRefused, false, 0, refused };
-    RomFile source;
-    PatchResult result = OpenPatchSource(unmodifiedPath, source);
+    RomAccess image;
+    PatchResult result = OpenPatchSource(unmodifiedPath, image);
+    RomFile& source = image.File();
     if (result.Status != PatchStatus::Fits)
         return result;
     if (source.IsFileAt(patchPath))
@@ -436,8 +424,8 @@ PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::
         };
         const std::span<const std::uint8_t> sourceBlock(from.data(), part(sourceSize));
         const std::span<const std::uint8_t> targetBlock(to.data(), part(targetSize));
-        if (!ReadExactly(source, offset, from.data(), sourceBlock.size())
-            || !ReadExactly(File(), offset, to.data(), targetBlock.size()))
+        if (source.ReadFull(offset, from.data(), sourceBlock.size()) != sourceBlock.size()
+            || File().ReadFull(offset, to.data(), targetBlock.size()) != targetBlock.size())
             return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
         sourceCrc = AddCrc32(sourceCrc, sourceBlock);
         if (sha1 != nullptr)

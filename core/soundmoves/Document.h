@@ -213,8 +213,9 @@ public:
     PatchResult CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1);
 
 private:
-    // Opens the image at path into file when it is of the open game and revision (Fits).
-    PatchResult OpenPatchSource(const std::string& path, RomFile& file);
+    // Opens the image at path into source and identifies it: Fits when it is of the open game and
+    // revision.
+    PatchResult OpenPatchSource(const std::string& path, RomAccess& source);
     // Whether sha1 is that of the open game's unmodified release.
     bool IsRelease(const std::string& sha1) const;
     bool Apply(const std::function<bool(SoundMoveTable&)>& edit);

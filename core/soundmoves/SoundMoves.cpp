@@ -19,14 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes ReadBytes(RomFile& file, std::uint64_t offset, std::size_t size)
 {
     Bytes bytes(size);
-    std::size_t got = 0;
-    while (got < size) {
-        std::size_t n = file.ReadBlock(offset + got, bytes.data() + got, size - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes.resize(got);
+    bytes.resize(file.ReadFull(offset, bytes.data(), size));
     return bytes;
 }
 

@@ -66,25 +66,12 @@ void DecodeSlot(const PackedTable& table, std::span<const std::uint8_t> slot, st
     name.append(text, length);
 }
 
-// Reads up to size bytes at offset into out; how many, fewer only where the file ends.
-std::size_t ReadUpTo(RomFile& file, std::uint64_t offset, std::uint8_t* out, std::size_t size)
-{
-    std::size_t got = 0;
-    while (got < size) {
-        const std::size_t n = file.ReadBlock(offset + got, out + got, size - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
 // Appends up to size bytes read at offset to bytes; false when the file ended first.
 bool ReadOn(RomFile& file, std::uint64_t offset, std::size_t size, std::vector<std::uint8_t>& bytes)
 {
     const std::size_t at = bytes.size();
     bytes.resize(at + size);
-    const std::size_t got = ReadUpTo(file, offset, bytes.data() + at, size);
+    const std::size_t got = file.ReadFull(offset, bytes.data() + at, size);
     bytes.resize(at + got);
     return got == size;
 }
@@ -131,7 +118,7 @@ bool ReadMoveNames(RomAccess& rom, MoveNameList& names)
     std::span<const std::uint8_t> bytes;
     int count = MoveCount;
     if (rom.NamesAtOwnOffset()) {
-        bytes = std::span(own).first(ReadUpTo(file, first, own.data(), own.size()));
+        bytes = std::span(own).first(file.ReadFull(first, own.data(), own.size()));
     } else {
         count = CountMovedSlots(file, first, moved);
         bytes = moved;
