@@ -21,6 +21,7 @@
     path: "", // the open image in the file system
     name: "", // its name as the user chose it
     handle: null, // the file itself, where the browser lets the page write it
+    image: null, // the open image's copy (see putImage)
     serial: 0,
     view: null,
   };
@@ -211,12 +212,72 @@
     return (await ask(Text.AlreadyOpen, Text.Warning, Buttons.yesNo, "no")) === "yes";
   }
 
+  // The image's copy in the file system, read from the file in pieces as the core asks for them:
+  // opening reads a few kilobytes (the header, the game's words, the table, the names), so the
+  // table shows without waiting for the whole image, which is read on meanwhile. Every command
+  // that uses the file waits for it (see whole()).
+  const Piece = 64 * 1024;
+  function putImage(file) {
+    const FS = state.core.FS;
+    const path = putFile("images", file.name, new Uint8Array(0));
+    const node = FS.lookupPath(path).node;
+    const size = file.size;
+    node.contents = new Uint8Array(size);
+    node.usedBytes = size;
+    const have = new Uint8Array(Math.ceil(size / Piece));
+    const image = { path, missing: new Set(), complete: false };
+    const read = node.stream_ops.read;
+    node.stream_ops = {
+      ...node.stream_ops,
+      read(stream, buffer, offset, length, position) {
+        if (!image.complete) {
+          for (let p = Math.floor(position / Piece); p * Piece < Math.min(position + length, size); ++p)
+            if (!have[p]) image.missing.add(p);
+        }
+        return read(stream, buffer, offset, length, position);
+      },
+    };
+    // Reads the pieces the last run of the core missed.
+    image.fetch = (pieces) =>
+      Promise.all(
+        [...pieces].map(async (p) => {
+          const bytes = new Uint8Array(await file.slice(p * Piece, Math.min(size, (p + 1) * Piece)).arrayBuffer());
+          if (!image.complete) node.contents.set(bytes, p * Piece);
+          have[p] = 1;
+        })
+      );
+    // The whole image, once: nothing has been written to the copy before it is there.
+    image.whole = () =>
+      (image.loaded =
+        image.loaded ||
+        file.arrayBuffer().then((buffer) => {
+          if (!image.complete) node.contents.set(new Uint8Array(buffer));
+          image.complete = true;
+        }));
+    return image;
+  }
+  // Waits until the open image is read whole.
+  const whole = () => (state.image ? state.image.whole() : Promise.resolve());
+
+  // Opens the image with the core until it reads only pieces already read: a run that missed
+  // some wrote nothing (every repair is declined) and is run again with them.
+  async function openPieces(image, repair) {
+    if (repair) await image.whole();
+    for (;;) {
+      image.missing.clear();
+      const opened = state.doc.open(image.path, repair);
+      if (image.missing.size === 0 || image.complete) return opened;
+      await image.fetch(image.missing);
+    }
+  }
+
   async function openFile(file, handle) {
     const started = performance.now();
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const path = putFile("images", file.name, bytes);
+    const image = putImage(file);
+    await image.fetch(file.size > 0 ? [0] : []);
+    const path = image.path;
     const doc = state.doc;
-    let opened = doc.open(path, undefined);
+    let opened = await openPieces(image, undefined);
     if (opened.asked.length > 0) {
       // The core declined every repair and wrote nothing: ask about each, then open again.
       const entries = doc.state().entries;
@@ -225,7 +286,7 @@
         const answer = await ask(fmt(Text.RepairQuestion, index + 1, entries[index].id), Text.Attention, Buttons.yesNo);
         if (answer === "yes") repair.push(index);
       }
-      if (repair.length) opened = doc.open(path, repair);
+      if (repair.length) opened = await openPieces(image, repair);
     }
     if (!opened.supported) {
       dropFile(path);
@@ -240,6 +301,8 @@
     }
     if (state.path !== path) dropFile(state.path);
     state.path = path;
+    state.image = image;
+    image.whole().catch(() => {});
     state.name = file.name;
     state.handle = handle || null;
     state.names = doc.names();
@@ -347,6 +410,7 @@
   async function save(quiet) {
     if (!state.view || !state.view.canSave) return false;
     if (!state.handle) return downloadImage(quiet);
+    await whole();
     let disk = null;
     const status = await runSave(async () => {
       disk = new Uint8Array(await (await state.handle.getFile()).arrayBuffer());
@@ -390,6 +454,7 @@
   // under its name. A view-only table is downloaded as the image stands.
   async function downloadImage(quiet) {
     if (!state.view || !state.view.open) return false;
+    await whole();
     if (state.view.canSave && state.view.modified) {
       const status = await runSave(async () => {});
       render();
@@ -412,6 +477,7 @@
 
   async function imageInformation() {
     if (!state.view || !state.view.open) return;
+    await whole();
     const sha1 = await sha1Hex(state.core.FS.readFile(state.path));
     const facts = state.doc.facts(sha1);
     const unknown = "\u2014";
@@ -501,6 +567,7 @@
 
   async function createPatch(file) {
     const view = state.view;
+    await whole();
     const bytes = new Uint8Array(await file.arrayBuffer());
     const sha1 = await sha1Hex(bytes);
     const source = putFile("sources", file.name, bytes);

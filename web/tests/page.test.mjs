@@ -29,8 +29,8 @@ const tableBytes = (ids) => Buffer.from([...ids.flatMap((id) => [id & 0xff, id >
 test("each game family opens through the picker, its table by the game's move names", async () => {
   const page = await browser.page();
   for (const [code, name, options] of [["BPRE", "Fire Red", []], ["BPGE", "Leaf Green", []], ["AXVE", "Ruby", []],
-    ["AXPE", "Sapphire", []], ["BPEE", "Emerald", []], ["AXVD", "Rubin", ["--renamed"]]]) {
-    const path = syntheticImage(`${code}.gba`, "--game", code, ...options);
+    ["AXPE", "Sapphire", []], ["BPEE", "Emerald", []], ["AXVD", "Rubin", ["--renamed"]], ["BPRE", "Fire Red", ["--moves", "400"]]]) {
+    const path = syntheticImage(`${code}${options.length}.gba`, "--game", code, ...options);
     await page.open(path);
     assert.match(await page.page.locator("#game").textContent(), new RegExp(`^${name} \\(${code}, revision 0\\)`));
     assert.deepEqual(await page.entries(), listed(path).map((line) => line.slice(line.indexOf(" ") + 1)));
@@ -91,6 +91,52 @@ test("a longer table is moved to free space after its question, and the game's p
   assert.equal(bytes.readUInt32LE(TableWordAt), 0x08000000 + to);
   for (const [first, last] of differences(original, bytes))
     assert.ok((first >= to && last < to + 24) || (first >= TableWordAt && last < TableWordAt + 4), `changed at ${first.toString(16)}`);
+});
+
+test("Save writes only the changed table into the file opened, after the core's checks against it", async () => {
+  const page = await browser.page();
+  const path = syntheticImage("disk.gba");
+  const original = readFileSync(path);
+  // The File System Access API's picker and file, kept in the page: what is written lands in data.
+  await page.page.route("**/disk.gba", (route) => route.fulfill({ body: original }));
+  await page.page.evaluate(async () => {
+    const data = new Uint8Array(await (await fetch("disk.gba")).arrayBuffer());
+    const file = { data, original: data.slice(), writes: [] };
+    window.disk = file;
+    const writable = {
+      write: async ({ position, data }) => file.writes.push([position, new Uint8Array(data)]),
+      truncate: async () => {},
+      close: async () => file.writes.splice(0).forEach(([at, data]) => file.data.set(data, at)),
+    };
+    const handle = { kind: "file", getFile: async () => new File([file.data], "disk.gba"), createWritable: async () => writable };
+    window.showOpenFilePicker = async () => [handle];
+  });
+  await page.button("Open ROM").click();
+  await page.settled();
+  await page.edit("Change Move", 1, 2);
+  const leaving = page.page.waitForEvent("dialog");
+  await page.page.close({ runBeforeUnload: true });
+  const asked = await leaving;
+  assert.equal(asked.type(), "beforeunload");
+  await asked.dismiss();
+
+  // Another program changes the table meanwhile: the core's question, and "No" keeps that change.
+  await page.page.evaluate(() => (window.disk.data[0x250104] = 9));
+  await page.button("Save").click();
+  assert.equal(await page.answer("No"), await page.text("ChangedOnDisk"));
+  assert.equal(await page.answer("OK"), await page.text("NotSaved", "disk.gba", await page.text("ReasonChangeKept")));
+  await page.button("Save").click();
+  assert.equal(await page.answer("Yes"), await page.text("ChangedOnDisk"));
+  assert.equal(await page.answer("OK"), await page.text("Saved"));
+  const changed = await page.page.evaluate(() => {
+    const { data, original } = window.disk;
+    return [...data.keys()].filter((i) => data[i] !== original[i]);
+  });
+  const ids = idsOf(path);
+  ids[1] = 2;
+  const table = Buffer.from(await page.page.evaluate((at) => Array.from(window.disk.data.subarray(at, at + 22)), TableAt));
+  assert.ok(table.equals(tableBytes(ids)));
+  assert.deepEqual(changed, [TableAt + 2]);
 });
 
 test("a table imported from text exports back as the same text; bad text changes nothing", async () => {

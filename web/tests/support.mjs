@@ -58,8 +58,10 @@ export async function startBrowser() {
     async page() {
       const page = await context.newPage();
       page.setDefaultTimeout(15000);
-      // The file picker of browsers without the File System Access API: the one a test can fill.
-      await page.addInitScript(() => Object.defineProperty(window, "showOpenFilePicker", { value: undefined }));
+      // The file picker of browsers without the File System Access API, the one a test can fill;
+      // a test may put a picker of its own in its place.
+      await page.addInitScript(() =>
+        Object.defineProperty(window, "showOpenFilePicker", { value: undefined, writable: true, configurable: true }));
       // Nothing but the page's own files: any other request fails the test that made it.
       page.on("pageerror", (error) => console.error(`page error: ${error.message}`));
       page.on("request", (request) => {
