@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/web-build.sh
 bash scripts/build.sh zarnith_synthetic_rom zarnith >/dev/null
-(cd web && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
 export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
+(cd web && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
 cd web
 node --test --test-reporter=tap tests/
