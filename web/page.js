@@ -65,12 +65,12 @@
             button.textContent = label;
             button.addEventListener("click", () => finish(key));
             row.append(button);
-            if (key === defaultKey || !first) first = key === defaultKey ? button : first || button;
+            if (!first || key === defaultKey) first = button;
           }
           dialog.addEventListener("cancel", onCancel);
           dialog.dataset.serial = String(++dialogSerial);
           dialog.showModal();
-          (first || row.firstChild).focus();
+          first.focus();
         })
     );
     dialogQueue = shown.catch(() => {});
@@ -626,7 +626,7 @@
       try {
         await run(...args);
       } catch (e) {
-        await tell(fmt(Text.UnexpectedError, e && e.message ? e.message : String(e)));
+        await ask(fmt(Text.UnexpectedError, e && e.message ? e.message : String(e)), Text.ErrorCaption);
       } finally {
         busy = false;
         delete document.documentElement.dataset.busy;
@@ -691,17 +691,21 @@
       document.body.classList.add("dragging");
     });
     document.addEventListener("dragleave", () => document.body.classList.remove("dragging"));
-    document.addEventListener("drop", command(async (event) => {
+    // The drop's file (and its handle) can only be taken while the event lasts; the browser must
+    // never open a dropped file in place of the page, even while a command is under way.
+    const openDropped = command(async (file, pending) => {
+      const handle = pending ? await pending.catch(() => null) : null;
+      if (!(await confirmReplace())) return;
+      await openFile(file, handle && handle.kind === "file" ? handle : null);
+    });
+    document.addEventListener("drop", (event) => {
       event.preventDefault();
       document.body.classList.remove("dragging");
       const item = event.dataTransfer.items && event.dataTransfer.items[0];
       const pending = item && item.getAsFileSystemHandle ? item.getAsFileSystemHandle() : null;
       const file = event.dataTransfer.files[0];
-      if (!file) return;
-      const handle = pending ? await pending.catch(() => null) : null;
-      if (!(await confirmReplace())) return;
-      await openFile(file, handle && handle.kind === "file" ? handle : null);
-    }));
+      if (file) openDropped(file, pending);
+    });
 
     window.addEventListener("beforeunload", (event) => {
       if (state.view && state.view.modified) {
