@@ -248,6 +248,7 @@ public:
         state.set("tableWord", rom.TableWord().value_or(0));
         state.set("hasTableWord", rom.TableWord().has_value());
         state.set("soundMovesOffset", rom.SoundMovesOffset());
+        state.set("gameTableOffset", game.SoundMovesOffset);
         state.set("namesOffset", rom.NamesListOffset());
         state.set("namesOwn", rom.NamesAtOwnOffset());
         state.set("tableOwn", rom.TableAtOwnOffset());

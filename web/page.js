@@ -143,7 +143,7 @@
     const title = [];
     const places = [];
     if (view.open) {
-      if (view.tableOffset !== null && view.tableOffset !== view.soundMovesOffset) places.push(fmt(Text.TableAt, hex(view.tableOffset)));
+      if (view.tableOffset !== null && view.tableOffset !== view.gameTableOffset) places.push(fmt(Text.TableAt, hex(view.tableOffset)));
       if (!view.namesOwn) places.push(fmt(Text.NamesAt, hex(view.namesOffset)));
       if (view.moveCount !== 354) places.push(fmt(Text.MoveListLength, view.moveCount));
       title.push(state.name + (view.modified ? "*" : ""), view.game);

@@ -87,6 +87,7 @@ test("a longer table is moved to free space after its question, and the game's p
   const to = parseInt(match[1], 16);
   assert.equal(await page.answer("OK"), await page.text("Moved", match[1]));
   const bytes = readFileSync(await (await started).path());
+  assert.match(await page.page.locator("#game").textContent(), new RegExp(`table at 0x${match[1]}$`));
   assert.ok(bytes.subarray(to, to + 24).equals(tableBytes([...idsOf(path), 3])));
   assert.equal(bytes.readUInt32LE(TableWordAt), 0x08000000 + to);
   for (const [first, last] of differences(original, bytes))
