@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Builds the page into build-web/: index.html, zarnith.js (the language table's English texts,
+# the core's loader and the page's script) and zarnith.wasm (the core), static files only. The
+# core is compiled with Debian's emscripten, zlib with it from Debian's own zlib source package,
+# kept built in a versioned cache folder outside the work tree. Reports the page's size and fails
+# when it is over its budget: 600 KB, 250 KB compressed with gzip.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+# Debian's nodejs and npm only where no node or npm is there: another one may be installed, and
+# Debian's npm conflicts with it.
+extra=(emscripten chromium dpkg-dev python3)
+command -v node >/dev/null || extra+=(nodejs)
+command -v npm >/dev/null || extra+=(npm)
+bash scripts/deps.sh "${extra[@]}"
+
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/zarnith
+emscripten_version=$(dpkg-query -W -f='${Version}' emscripten)
+emscripten_version=${emscripten_version%%~*}
+# Debian's emscripten brings its system libraries built, in its own read-only cache outside the
+# work tree: nothing is built into the tree or fetched.
+mkdir -p "$cache"
+# Its JavaScript optimizer needs Debian's acorn, where a node that is not Debian's does not look.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+# zlib for WebAssembly, once per zlib and emscripten version.
+zlib_version=$(dpkg-query -W -f='${source:Version}' zlib1g-dev)
+zlib=$cache/zlib-${zlib_version#*:}-emscripten-$emscripten_version
+if [ ! -f "$zlib/.complete" ]; then
+    exec 9>"$cache/zlib-web.lock"
+    flock 9
+    if [ ! -f "$zlib/.complete" ]; then
+        sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo=sudo
+        # apt-get source needs deb-src lines: the machine's own Debian entries, repeated with Types: deb-src.
+        src_list=/etc/apt/sources.list.d/zarnith-deb-src.sources
+        if [ ! -f "$src_list" ] && [ -f /etc/apt/sources.list.d/debian.sources ]; then
+            sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$src_list" >/dev/null
+            $sudo apt-get update -qq
+        fi
+        work=$(mktemp -d "$cache/zlib-build.XXXXXX")
+        trap 'rm -rf "$work"' EXIT
+        (cd "$work" && apt-get source --download-only "zlib=$zlib_version" >/dev/null && dpkg-source -x ./*.dsc src >/dev/null)
+        # The library is the sources at the top of the tree (the rest are examples and
+        # contributions), but for the gz* file functions: the core reads files by its own layer.
+        mkdir -p "$work/obj"
+        for source in "$work"/src/*.c; do
+            name=$(basename "$source" .c)
+            [[ $name == gz* ]] && continue
+            emcc -Os -c "$source" -o "$work/obj/$name.o"
+        done
+        rm -rf "$zlib"
+        mkdir -p "$zlib/include" "$zlib/lib"
+        emar rcs "$zlib/lib/libz.a" "$work"/obj/*.o
+        cp "$work/src/zlib.h" "$work/src/zconf.h" "$zlib/include/"
+        touch "$zlib/.complete"
+        rm -rf "$work"
+        echo "zlib $zlib_version built for WebAssembly into $zlib"
+    fi
+    exec 9>&-
+fi
+
+# The page's texts come from the window's language table, through a small Qt Core program.
+bash scripts/build.sh zarnith_web_texts >/dev/null
+host=${ZARNITH_BUILD_DIR:-build}
+
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+emcmake cmake -S . -B build-wasm -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DZARNITH_WERROR="$werror" \
+    -DZARNITH_BUILD_UI=OFF -DBUILD_TESTING=OFF \
+    -DZLIB_INCLUDE_DIR="$zlib/include" -DZLIB_LIBRARY="$zlib/lib/libz.a" >/dev/null
+cmake --build build-wasm --parallel
+
+rm -rf build-web
+mkdir build-web
+cp web/index.html build-web/index.html
+cp build-wasm/web/zarnith-core.wasm build-web/zarnith.wasm
+{
+    "$host/tools/zarnith_web_texts" ui/LanguageTable.h
+    cat build-wasm/web/zarnith-core.js
+    cat web/page.js
+} >build-web/zarnith.js
+
+raw=$(cat build-web/* | wc -c)
+packed=0
+for file in build-web/*; do
+    packed=$((packed + $(gzip -9 -c "$file" | wc -c)))
+done
+echo "web: page $((raw / 1024)) KB ($raw bytes), gzip $((packed / 1024)) KB ($packed bytes); budget 600 KB, 250 KB"
+ls -l build-web
+if [ "$raw" -gt $((600 * 1024)) ] || [ "$packed" -gt $((250 * 1024)) ]; then
+    echo "web: over budget" >&2
+    exit 1
+fi
+echo "web: built into $root/build-web"

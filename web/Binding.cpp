@@ -1,0 +1,418 @@
+// The web page's view of the core: one Document, its answers as plain script objects. Files are
+// paths in the module's in-memory file system, where the page puts what the user chose.
+//
+// The core asks its questions (repair, overwrite, grow, move) while it works, and a page cannot
+// wait for an answer there. So each call takes the answers known so far and returns the first
+// question it had no answer for, having declined it: the core writes nothing on a declined
+// question, and the page calls again with the answer.
+#include "soundmoves/Document.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <string>
+#include <vector>
+
+using emscripten::val;
+
+namespace zarnith {
+namespace {
+
+const char* OpenErrorName(OpenError error)
+{
+    switch (error) {
+    case OpenError::None:
+        return "None";
+    case OpenError::Missing:
+        return "Missing";
+    case OpenError::Permission:
+        return "Permission";
+    case OpenError::NotRegularFile:
+        return "NotRegularFile";
+    case OpenError::Other:
+        break;
+    }
+    return "Other";
+}
+
+const char* TableStatusName(TableStatus status)
+{
+    switch (status) {
+    case TableStatus::Verified:
+        return "Verified";
+    case TableStatus::NotLocated:
+        return "NotLocated";
+    case TableStatus::EndOfFile:
+        return "EndOfFile";
+    case TableStatus::NoEndPair:
+        return "NoEndPair";
+    case TableStatus::NotMoves:
+        break;
+    }
+    return "NotMoves";
+}
+
+const char* SaveStatusName(SaveStatus status)
+{
+    switch (status) {
+    case SaveStatus::Saved:
+        return "Saved";
+    case SaveStatus::Moved:
+        return "Moved";
+    case SaveStatus::Grown:
+        return "Grown";
+    case SaveStatus::NotVerified:
+        return "NotVerified";
+    case SaveStatus::Replaced:
+        return "Replaced";
+    case SaveStatus::Shorter:
+        return "Shorter";
+    case SaveStatus::PointerChanged:
+        return "PointerChanged";
+    case SaveStatus::ChangeKept:
+        return "ChangeKept";
+    case SaveStatus::ChangedWhileAsked:
+        return "ChangedWhileAsked";
+    case SaveStatus::NotMoves:
+        return "NotMoves";
+    case SaveStatus::NoFreeSpace:
+        return "NoFreeSpace";
+    case SaveStatus::MoveDeclined:
+        return "MoveDeclined";
+    case SaveStatus::MoveFailed:
+        return "MoveFailed";
+    case SaveStatus::WriteFailed:
+        break;
+    }
+    return "WriteFailed";
+}
+
+const char* PatchStatusName(PatchStatus status)
+{
+    switch (status) {
+    case PatchStatus::Written:
+        return "Written";
+    case PatchStatus::Fits:
+        return "Fits";
+    case PatchStatus::NotOpen:
+        return "NotOpen";
+    case PatchStatus::WrongGame:
+        return "WrongGame";
+    case PatchStatus::ReadFailed:
+        return "ReadFailed";
+    case PatchStatus::SameFile:
+        return "SameFile";
+    case PatchStatus::TargetRefused:
+        return "TargetRefused";
+    case PatchStatus::CreateFailed:
+        return "CreateFailed";
+    case PatchStatus::WriteFailed:
+        break;
+    }
+    return "WriteFailed";
+}
+
+const char* TextProblemName(TextProblem problem)
+{
+    switch (problem) {
+    case TextProblem::None:
+        return "None";
+    case TextProblem::TooLarge:
+        return "TooLarge";
+    case TextProblem::NotText:
+        return "NotText";
+    case TextProblem::UnknownName:
+        return "UnknownName";
+    case TextProblem::NotAMove:
+        return "NotAMove";
+    case TextProblem::TooManyEntries:
+        return "TooManyEntries";
+    case TextProblem::NoEntries:
+        break;
+    }
+    return "NoEntries";
+}
+
+const char* ImportStatusName(ImportStatus status)
+{
+    switch (status) {
+    case ImportStatus::Imported:
+        return "Imported";
+    case ImportStatus::Unchanged:
+        return "Unchanged";
+    case ImportStatus::Refused:
+        return "Refused";
+    case ImportStatus::NotEditable:
+        break;
+    }
+    return "NotEditable";
+}
+
+val Numbers(const std::vector<std::uint16_t>& ids)
+{
+    val list = val::array();
+    for (std::uint16_t id : ids)
+        list.call<void>("push", id);
+    return list;
+}
+
+// The SHA-1 the page took of the very bytes it put in the file system (the browser's own
+// SubtleCrypto, which cannot be waited for inside a call): the core's blocks are not needed.
+class KnownSha1 : public Hasher
+{
+public:
+    explicit KnownSha1(std::string hex)
+        : m_hex(std::move(hex))
+    {
+    }
+    void Reset() override { }
+    void Add(const std::uint8_t*, std::size_t) override { }
+    std::string HexDigest() override { return m_hex; }
+
+private:
+    std::string m_hex;
+};
+
+// A question the core put: its kind and its two numbers.
+struct Question
+{
+    std::string Kind;
+    std::uint32_t A = 0;
+    std::uint32_t B = 0;
+
+    val ToValue() const
+    {
+        if (Kind.empty())
+            return val::null();
+        val question = val::object();
+        question.set("kind", Kind);
+        question.set("a", A);
+        question.set("b", B);
+        return question;
+    }
+};
+
+class WebDocument
+{
+public:
+    // answers.repair: the entries (by index) to repair, or undefined while none was asked.
+    val Open(const std::string& path, val repair)
+    {
+        std::vector<int> asked;
+        const Document::OpenResult opened = m_document.Open(path, [&](int index, std::uint16_t) {
+            asked.push_back(index);
+            return !repair.isUndefined() && !repair.isNull() && repair.call<bool>("includes", index);
+        });
+        val result = val::object();
+        result.set("error", OpenErrorName(opened.Error));
+        result.set("supported", opened.Supported);
+        result.set("status", TableStatusName(opened.Load.Status));
+        result.set("repairsFailed", opened.Load.RepairsFailed);
+        val list = val::array();
+        for (int index : asked)
+            list.call<void>("push", index);
+        result.set("asked", list);
+        return result;
+    }
+
+    void Close() { m_document.Close(); }
+
+    // Everything the page shows of the open image.
+    val State() const
+    {
+        val state = val::object();
+        const bool open = m_document.IsOpen();
+        state.set("open", open);
+        state.set("readOnly", m_document.IsReadOnly());
+        state.set("canEdit", m_document.CanEdit());
+        state.set("canSave", m_document.CanSave());
+        state.set("modified", m_document.IsModified());
+        state.set("canUndo", m_document.CanUndo());
+        state.set("canRedo", m_document.CanRedo());
+        val entries = val::array();
+        for (const SoundMoveEntry& entry : m_document.Table().Entries) {
+            val item = val::object();
+            item.set("name", entry.Name);
+            item.set("id", entry.Id());
+            entries.call<void>("push", item);
+        }
+        state.set("entries", entries);
+        if (!open)
+            return state;
+        const GameInfo& game = *m_document.Game();
+        const RomAccess& rom = m_document.Rom();
+        state.set("game", std::string(game.Name));
+        state.set("code", std::string(game.Code));
+        state.set("revision", game.Revision);
+        state.set("tableWordAt", game.TableWordAt);
+        state.set("tableWord", rom.TableWord().value_or(0));
+        state.set("hasTableWord", rom.TableWord().has_value());
+        state.set("soundMovesOffset", rom.SoundMovesOffset());
+        state.set("gameTableOffset", game.SoundMovesOffset);
+        state.set("namesOffset", rom.NamesListOffset());
+        state.set("namesOwn", rom.NamesAtOwnOffset());
+        state.set("tableOwn", rom.TableAtOwnOffset());
+        const std::optional<std::uint32_t> table = m_document.TableOffset();
+        state.set("tableOffset", table ? val(*table) : val::null());
+        state.set("placeOffset", m_document.Place().Offset);
+        state.set("placeCount", m_document.Place().Count);
+        state.set("moveCount", static_cast<int>(m_document.Names().size()));
+        state.set("largestMove", m_document.LargestMove());
+        return state;
+    }
+
+    val Names() const
+    {
+        val names = val::array();
+        for (const std::string& name : m_document.Names())
+            names.call<void>("push", name);
+        return names;
+    }
+
+    bool Change(int s, int m) { return m_document.Change(s, m); }
+    bool Insert(int s, int m) { return m_document.Insert(s, m); }
+    bool Delete(int s) { return m_document.Delete(s); }
+    bool Append(int m) { return m_document.Append(m); }
+    bool Remove(int s) { return m_document.Remove(s); }
+    bool Undo() { return m_document.Undo(); }
+    bool Redo() { return m_document.Redo(); }
+    bool RestoreGameTable() { return m_document.RestoreGameTable(); }
+
+    // answers: { overwrite, move, grow } as far as known; a question without an answer is
+    // declined and returned.
+    val Save(val answers)
+    {
+        Question asked;
+        auto answer = [&](const char* kind, std::uint32_t a, std::uint32_t b) {
+            const val given = answers[kind];
+            if (given.isUndefined()) {
+                if (asked.Kind.empty())
+                    asked = { kind, a, b };
+                return false;
+            }
+            return given.as<bool>();
+        };
+        SaveQuestions questions {
+            [&] { return answer("overwrite", 0, 0); },
+            [&](std::uint32_t to, std::uint32_t pointerAt) { return answer("move", to, pointerAt); },
+            [&](std::uint32_t start, std::uint32_t end) { return answer("grow", start, end); },
+        };
+        const SaveStatus status = m_document.Save(questions);
+        val result = val::object();
+        result.set("status", SaveStatusName(status));
+        result.set("question", asked.ToValue());
+        return result;
+    }
+
+    std::string ExportTable() const { return m_document.ExportTable(); }
+
+    val Import(const std::string& text)
+    {
+        const ImportResult imported = m_document.Import(text);
+        val result = val::object();
+        result.set("status", ImportStatusName(imported.Status));
+        result.set("problem", TextProblemName(imported.Refusal.Problem));
+        result.set("line", imported.Refusal.Line);
+        result.set("word", imported.Refusal.Word);
+        val notes = val::array();
+        for (const TextNote& note : imported.Notes) {
+            val item = val::object();
+            item.set("ambiguous", note.Kind == TextNoteKind::AmbiguousName);
+            item.set("line", note.Line);
+            item.set("id", note.Id);
+            item.set("given", note.Given);
+            notes.call<void>("push", item);
+        }
+        result.set("notes", notes);
+        return result;
+    }
+
+    val Facts(const std::string& sha1)
+    {
+        KnownSha1 hasher(sha1);
+        const ImageFacts facts = m_document.Facts(hasher);
+        val result = val::object();
+        result.set("size", static_cast<double>(facts.Size));
+        result.set("game", facts.Game);
+        result.set("code", facts.Code);
+        result.set("revision", facts.Revision);
+        result.set("read", facts.Read);
+        result.set("crc32", facts.Crc32);
+        result.set("sha1", facts.Sha1);
+        result.set("unmodified", facts.Unmodified);
+        result.set("verified", facts.Table == TableStatus::Verified);
+        result.set("tableOwn", facts.TableAtOwnOffset);
+        result.set("tableOffset", facts.TableOffset ? val(*facts.TableOffset) : val::null());
+        result.set("tableEntries", facts.TableEntries);
+        result.set("tableWord", facts.TableWord);
+        result.set("namesOwn", facts.NamesAtOwnOffset);
+        result.set("namesOffset", facts.NamesOffset);
+        result.set("moveCount", facts.MoveCount);
+        result.set("modified", facts.Modified);
+        return result;
+    }
+
+    val Compare() const
+    {
+        const TableComparison comparison = m_document.CompareWithGame();
+        val result = val::object();
+        result.set("added", Numbers(comparison.Added));
+        result.set("removed", Numbers(comparison.Removed));
+        result.set("reordered", comparison.Reordered);
+        result.set("same", comparison.IsGameTable());
+        return result;
+    }
+
+    static val Patch(const PatchResult& patch)
+    {
+        val result = val::object();
+        result.set("status", PatchStatusName(patch.Status));
+        result.set("notRelease", patch.NotReleaseSha1);
+        result.set("size", static_cast<double>(patch.Size));
+        result.set("error", OpenErrorName(patch.Error));
+        return result;
+    }
+
+    val CheckPatchSource(const std::string& path, const std::string& sha1)
+    {
+        KnownSha1 hasher(sha1);
+        return Patch(m_document.CheckPatchSource(path, hasher));
+    }
+
+    val CreatePatch(const std::string& source, const std::string& patch)
+    {
+        return Patch(m_document.CreatePatch(source, patch, nullptr));
+    }
+
+private:
+    Document m_document;
+};
+
+} // namespace
+} // namespace zarnith
+
+EMSCRIPTEN_BINDINGS(zarnith)
+{
+    using zarnith::WebDocument;
+    emscripten::class_<WebDocument>("Document")
+        .constructor<>()
+        .function("open", &WebDocument::Open)
+        .function("close", &WebDocument::Close)
+        .function("state", &WebDocument::State)
+        .function("names", &WebDocument::Names)
+        .function("change", &WebDocument::Change)
+        .function("insert", &WebDocument::Insert)
+        .function("deleteEntry", &WebDocument::Delete)
+        .function("append", &WebDocument::Append)
+        .function("removeEntry", &WebDocument::Remove)
+        .function("undo", &WebDocument::Undo)
+        .function("redo", &WebDocument::Redo)
+        .function("restoreGameTable", &WebDocument::RestoreGameTable)
+        .function("save", &WebDocument::Save)
+        .function("exportTable", &WebDocument::ExportTable)
+        .function("importTable", &WebDocument::Import)
+        .function("facts", &WebDocument::Facts)
+        .function("compare", &WebDocument::Compare)
+        .function("checkPatchSource", &WebDocument::CheckPatchSource)
+        .function("createPatch", &WebDocument::CreatePatch);
+}

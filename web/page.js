@@ -1,0 +1,725 @@
+// The page: a thin view of the core's Document, as the window is. Files the user chooses are
+// copied into the module's in-memory file system and handed to the core by path; nothing leaves
+// the page but the downloads the user asks for and, where the browser allows it, the table
+// written back into the file the user opened.
+"use strict";
+
+(() => {
+  const $ = (id) => document.getElementById(id);
+
+  // A caption of the language table without its mnemonic mark and ellipsis, as the window's
+  // dialog titles are.
+  const caption = (text) => text.replace(/&(?!&)/g, "").replace(/…/g, "");
+  // Qt's arg(): %1, %2 … replaced in one pass, so a value holding "%2" stays as it is.
+  const fmt = (text, ...values) => text.replace(/%(\d)/g, (all, n) => (n - 1 < values.length ? String(values[n - 1]) : all));
+  const hex = (value) => (value >>> 0).toString(16).toUpperCase();
+
+  const state = {
+    core: null,
+    doc: null,
+    names: [],
+    path: "", // the open image in the file system
+    name: "", // its name as the user chose it
+    handle: null, // the file itself, where the browser lets the page write it
+    image: null, // the open image's copy (see putImage)
+    serial: 0,
+    view: null,
+  };
+
+  // ---- Dialogs: the window's message boxes, as modal dialogs whose buttons are the answers.
+  const Buttons = {
+    ok: [["ok", "OK"]],
+    yesNo: [["yes", "Yes"], ["no", "No"]],
+    saveDiscardCancel: [["save", "Save"], ["discard", "Discard"], ["cancel", "Cancel"]],
+    saveCancel: [["save", "Save"], ["cancel", "Cancel"]],
+  };
+
+  let dialogQueue = Promise.resolve();
+  let dialogSerial = 0;
+  // Shows text under captionText; resolves with the answer's key. Escape gives the last button's
+  // answer (No, Cancel or OK). defaultKey is focused first.
+  function ask(text, captionText, buttons = Buttons.ok, defaultKey = null) {
+    const shown = dialogQueue.then(
+      () =>
+        new Promise((resolve) => {
+          const dialog = $("dialog");
+          const row = $("dialog-buttons");
+          const before = document.activeElement;
+          $("dialog-caption").textContent = captionText;
+          $("dialog-text").textContent = text;
+          row.replaceChildren();
+          let first = null;
+          const finish = (key) => {
+            dialog.removeEventListener("cancel", onCancel);
+            dialog.close();
+            if (before && before.focus && document.contains(before)) before.focus();
+            resolve(key);
+          };
+          const onCancel = (event) => {
+            event.preventDefault();
+            finish(buttons[buttons.length - 1][0]);
+          };
+          for (const [key, label] of buttons) {
+            const button = document.createElement("button");
+            button.type = "button";
+            button.textContent = label;
+            button.addEventListener("click", () => finish(key));
+            row.append(button);
+            if (!first || key === defaultKey) first = button;
+          }
+          dialog.addEventListener("cancel", onCancel);
+          dialog.dataset.serial = String(++dialogSerial);
+          dialog.showModal();
+          first.focus();
+        })
+    );
+    dialogQueue = shown.catch(() => {});
+    return shown;
+  }
+  const tell = (text) => ask(text, Text.Attention);
+
+  // ---- The file system copy of a chosen file.
+  function putFile(folder, name, bytes) {
+    const FS = state.core.FS;
+    const dir = `/${folder}/${++state.serial}`;
+    FS.mkdirTree(dir);
+    const path = `${dir}/${name.replace(/\//g, "_") || "image.gba"}`;
+    FS.writeFile(path, bytes, { canOwn: true });
+    return path;
+  }
+  function dropFile(path) {
+    if (!path) return;
+    try {
+      state.core.FS.unlink(path);
+      state.core.FS.rmdir(path.slice(0, path.lastIndexOf("/")));
+    } catch (e) {
+      // Already gone: nothing to clean up.
+    }
+  }
+  function download(bytes, name, type = "application/octet-stream") {
+    const url = URL.createObjectURL(new Blob([bytes], { type }));
+    const link = document.createElement("a");
+    link.href = url;
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+  }
+  const baseName = (name) => (name.lastIndexOf(".") > 0 ? name.slice(0, name.lastIndexOf(".")) : name);
+  async function sha1Hex(bytes) {
+    if (!(window.crypto && crypto.subtle)) return "";
+    const digest = new Uint8Array(await crypto.subtle.digest("SHA-1", bytes));
+    return Array.from(digest, (b) => b.toString(16).padStart(2, "0")).join("");
+  }
+
+  // ---- The view.
+  function render() {
+    const doc = state.doc;
+    const view = doc.state();
+    state.view = view;
+    const list = $("entries");
+    const options = view.entries.map((entry) => {
+      const option = document.createElement("option");
+      option.textContent = entry.name;
+      option.title = fmt(Text.MoveTooltip, entry.id);
+      return option;
+    });
+    list.replaceChildren(...options);
+    list.selectedIndex = -1;
+
+    const editable = view.canEdit;
+    list.disabled = !view.open;
+    $("move").disabled = !view.open;
+    for (const id of ["change", "insert", "delete", "add", "remove-entry", "export", "import", "compare", "restore"])
+      $(id).disabled = !editable;
+    $("undo").disabled = !view.canUndo;
+    $("redo").disabled = !view.canRedo;
+    $("save").disabled = !view.canSave;
+    $("download").disabled = !view.open;
+    $("info").disabled = !view.open;
+    $("patch").disabled = !view.open;
+
+    const title = [];
+    const places = [];
+    if (view.open) {
+      if (view.tableOffset !== null && view.tableOffset !== view.gameTableOffset) places.push(fmt(Text.TableAt, hex(view.tableOffset)));
+      if (!view.namesOwn) places.push(fmt(Text.NamesAt, hex(view.namesOffset)));
+      if (view.moveCount !== 354) places.push(fmt(Text.MoveListLength, view.moveCount));
+      title.push(state.name + (view.modified ? "*" : ""), view.game);
+      if (view.readOnly) title.push(Text.ReadOnly);
+      if (!editable) title.push(Text.ViewOnly);
+      if (places.length) title.push(places.join(", "));
+      const line = [`${view.game} (${view.code}, revision ${view.revision})`, state.name + (view.modified ? " *" : "")];
+      if (!editable) line.push(Text.ViewOnly);
+      if (places.length) line.push(places.join(", "));
+      $("game").textContent = line.join(" \u2014 ");
+    } else {
+      $("game").textContent = "";
+    }
+    title.push("Zarnith");
+    document.title = title.join(" \u2014 ");
+  }
+
+  function fillMoves() {
+    const list = $("moves");
+    list.replaceChildren(
+      ...state.names.map((name, i) => {
+        const option = document.createElement("option");
+        option.value = name;
+        option.label = fmt(Text.MoveTooltip, i + 1);
+        return option;
+      })
+    );
+    $("move").value = state.names[0] || "";
+    $("move").removeAttribute("aria-invalid");
+  }
+
+  // The move the drop-down names: a move's name (the first of that name), or its number.
+  function chosenMove() {
+    const typed = $("move").value.trim();
+    const folded = typed.toUpperCase();
+    let index = state.names.findIndex((name) => name.toUpperCase() === folded);
+    if (index < 0 && /^\d+$/.test(typed) && +typed >= 1 && +typed <= state.names.length) index = +typed - 1;
+    $("move").setAttribute("aria-invalid", index < 0 ? "true" : "false");
+    return index;
+  }
+
+  // The edits need a chosen move, and all but Add Move a selected entry; they do nothing without
+  // them, as the window's buttons do.
+  function edit(needsEntry, apply) {
+    if (!state.view || !state.view.canEdit) return;
+    const m = chosenMove();
+    const s = $("entries").selectedIndex;
+    if (m < 0 || (needsEntry && s < 0)) return;
+    apply(s, m);
+    render();
+  }
+
+  // ---- Opening.
+  function openErrorReason(error) {
+    return { Missing: Text.ReasonMissing, Permission: Text.ReasonPermission, NotRegularFile: Text.ReasonNotRegularFile }[error] || Text.ReasonOther;
+  }
+
+  // Before another image takes the place of the open one, as the window asks.
+  async function confirmReplace() {
+    if (!state.view || !state.view.open) return true;
+    if (state.view.modified) {
+      const answer = await ask(Text.SaveChanges, Text.Warning, Buttons.saveDiscardCancel);
+      if (answer === "save") return save(false);
+      return answer === "discard";
+    }
+    return (await ask(Text.AlreadyOpen, Text.Warning, Buttons.yesNo, "no")) === "yes";
+  }
+
+  // The image's copy in the file system, read from the file in pieces as the core asks for them:
+  // opening reads a few kilobytes (the header, the game's words, the table, the names), so the
+  // table shows without waiting for the whole image, which is read on meanwhile. Every command
+  // that uses the file waits for it (see whole()).
+  const Piece = 64 * 1024;
+  function putImage(file) {
+    const FS = state.core.FS;
+    const path = putFile("images", file.name, new Uint8Array(0));
+    const node = FS.lookupPath(path).node;
+    const size = file.size;
+    node.contents = new Uint8Array(size);
+    node.usedBytes = size;
+    const have = new Uint8Array(Math.ceil(size / Piece));
+    const image = { path, missing: new Set(), complete: false };
+    const read = node.stream_ops.read;
+    node.stream_ops = {
+      ...node.stream_ops,
+      read(stream, buffer, offset, length, position) {
+        if (!image.complete) {
+          for (let p = Math.floor(position / Piece); p * Piece < Math.min(position + length, size); ++p)
+            if (!have[p]) image.missing.add(p);
+        }
+        return read(stream, buffer, offset, length, position);
+      },
+    };
+    // Reads the pieces the last run of the core missed.
+    image.fetch = (pieces) =>
+      Promise.all(
+        [...pieces].map(async (p) => {
+          const bytes = new Uint8Array(await file.slice(p * Piece, Math.min(size, (p + 1) * Piece)).arrayBuffer());
+          if (!image.complete) node.contents.set(bytes, p * Piece);
+          have[p] = 1;
+        })
+      );
+    // The whole image, once: nothing has been written to the copy before it is there.
+    image.whole = () =>
+      (image.loaded =
+        image.loaded ||
+        file.arrayBuffer().then((buffer) => {
+          if (!image.complete) node.contents.set(new Uint8Array(buffer));
+          image.complete = true;
+        }));
+    return image;
+  }
+  // Waits until the open image is read whole.
+  const whole = () => (state.image ? state.image.whole() : Promise.resolve());
+
+  // Opens the image with the core until it reads only pieces already read: a run that missed
+  // some wrote nothing (every repair is declined) and is run again with them.
+  async function openPieces(image, repair) {
+    if (repair) await image.whole();
+    for (;;) {
+      image.missing.clear();
+      const opened = state.doc.open(image.path, repair);
+      if (image.missing.size === 0 || image.complete) return opened;
+      await image.fetch(image.missing);
+    }
+  }
+
+  async function openFile(file, handle) {
+    const started = performance.now();
+    const image = putImage(file);
+    await image.fetch(file.size > 0 ? [0] : []);
+    const path = image.path;
+    const doc = state.doc;
+    let opened = await openPieces(image, undefined);
+    if (opened.asked.length > 0) {
+      // The core declined every repair and wrote nothing: ask about each, then open again.
+      const entries = doc.state().entries;
+      const repair = [];
+      for (const index of opened.asked) {
+        const answer = await ask(fmt(Text.RepairQuestion, index + 1, entries[index].id), Text.Attention, Buttons.yesNo);
+        if (answer === "yes") repair.push(index);
+      }
+      if (repair.length) opened = await openPieces(image, repair);
+    }
+    if (!opened.supported) {
+      dropFile(path);
+      const view = doc.state();
+      if (!view.open && state.view && state.view.open) {
+        state.names = [];
+        fillMoves();
+      }
+      render();
+      await tell(opened.error !== "None" ? fmt(Text.OpenFailed, file.name, openErrorReason(opened.error)) : Text.NotSupported);
+      return;
+    }
+    if (state.path !== path) dropFile(state.path);
+    state.path = path;
+    state.image = image;
+    image.whole().catch(() => {});
+    state.name = file.name;
+    state.handle = handle || null;
+    state.names = doc.names();
+    fillMoves();
+    render();
+    document.documentElement.dataset.openMs = (performance.now() - started).toFixed(1);
+    await reportLoad(opened);
+  }
+
+  async function reportLoad(opened) {
+    const view = state.view;
+    if (opened.repairsFailed > 0) await tell(Text.RepairFailed);
+    switch (opened.status) {
+      case "EndOfFile":
+        if (view.entries.length > 0) await tell(Text.EndedEarly);
+        else await tell(fmt(Text.EndedBeforeTable, hex((view.hasTableWord ? view.tableWord : 0x08000000) - 0x08000000)));
+        break;
+      case "NotLocated":
+        await tell(fmt(Text.NotLocated, hex(view.tableWordAt), hex(view.tableWord)));
+        break;
+      case "NoEndPair":
+      case "NotMoves":
+        await tell(fmt(Text.NotVerified, hex(view.soundMovesOffset)));
+        break;
+    }
+  }
+
+  async function chooseAndOpen() {
+    if (!(await confirmReplace())) return;
+    if (window.showOpenFilePicker) {
+      let handle;
+      try {
+        [handle] = await window.showOpenFilePicker({ id: "rom" });
+      } catch (e) {
+        return; // the user closed the picker
+      }
+      await openFile(await handle.getFile(), handle);
+      return;
+    }
+    $("rom-file").value = "";
+    $("rom-file").click();
+  }
+
+  // ---- Saving.
+  // Runs the core's save, answering its questions through dialogs: each question it had no
+  // answer for was declined with nothing written, and the save is run again with the answer.
+  // before() runs ahead of each run (to read the file afresh). Resolves with the final status.
+  async function runSave(before) {
+    const answers = {};
+    for (;;) {
+      await before();
+      const result = state.doc.save(answers);
+      const question = result.question;
+      if (!question) return result.status;
+      let text;
+      if (question.kind === "overwrite") text = Text.ChangedOnDisk;
+      else if (question.kind === "move") text = fmt(Text.MoveQuestion, hex(question.a), hex(question.b));
+      else text = fmt(Text.GrowQuestion, hex(question.a), hex(question.b - 1));
+      const answer = await ask(text, Text.Warning, Buttons.yesNo, "no");
+      answers[question.kind] = answer === "yes";
+      if (answer !== "yes") {
+        // Declined: the core's own answer for it, without asking again.
+        return state.doc.save(answers).status;
+      }
+    }
+  }
+
+  const succeeded = (status) => status === "Saved" || status === "Moved" || status === "Grown";
+
+  async function reportSave(status) {
+    const notSaved = (reason) => tell(fmt(Text.NotSaved, state.name, reason));
+    const view = state.doc.state();
+    switch (status) {
+      case "Saved":
+        return tell(Text.Saved);
+      case "Moved":
+        return tell(fmt(Text.Moved, hex(view.placeOffset)));
+      case "Grown":
+        return tell(fmt(Text.Grown, hex(view.placeOffset + 2 * view.placeCount + 1)));
+      case "MoveDeclined":
+        return;
+      case "MoveFailed":
+        return tell(fmt(Text.MoveFailed, state.name));
+      case "WriteFailed":
+        return tell(fmt(Text.SaveFailed, state.name));
+      default: {
+        const reasons = {
+          NotVerified: Text.ReasonNotVerified,
+          Replaced: Text.ReasonReplaced,
+          Shorter: Text.ReasonShorter,
+          PointerChanged: Text.ReasonPointerChanged,
+          ChangeKept: Text.ReasonChangeKept,
+          ChangedWhileAsked: Text.ReasonChangedWhileAsked,
+          NotMoves: Text.ReasonNotMoves,
+          NoFreeSpace: Text.ReasonNoFreeSpace,
+        };
+        return notSaved(reasons[status] || Text.ReasonOther);
+      }
+    }
+  }
+
+  // Save: into the file itself where the page may write it, otherwise as a download. The file
+  // is read afresh before each run of the core's save, so the core's checks see what it holds
+  // now; afterwards only the bytes the save changed are written back, in one step.
+  async function save(quiet) {
+    if (!state.view || !state.view.canSave) return false;
+    if (!state.handle) return downloadImage(quiet);
+    await whole();
+    let disk = null;
+    const status = await runSave(async () => {
+      disk = new Uint8Array(await (await state.handle.getFile()).arrayBuffer());
+      state.core.FS.writeFile(state.path, disk);
+    });
+    if (succeeded(status)) {
+      const now = state.core.FS.readFile(state.path);
+      try {
+        const writable = await state.handle.createWritable({ keepExistingData: true });
+        for (const [start, end] of changedRanges(disk, now))
+          await writable.write({ type: "write", position: start, data: now.subarray(start, end) });
+        if (now.length !== disk.length) await writable.truncate(now.length);
+        await writable.close();
+      } catch (e) {
+        // Nothing reached the file: the browser writes it whole when closed, or not at all.
+        state.core.FS.writeFile(state.path, disk);
+        render();
+        await tell(fmt(Text.SaveFailed, state.name));
+        return false;
+      }
+    }
+    render();
+    if (!quiet || !succeeded(status)) await reportSave(status);
+    return succeeded(status);
+  }
+
+  function changedRanges(before, after) {
+    const ranges = [];
+    const length = Math.max(before.length, after.length);
+    for (let i = 0; i < length; ++i) {
+      if (before[i] === after[i]) continue;
+      let end = i + 1;
+      while (end < length && before[end] !== after[end]) ++end;
+      ranges.push([i, Math.min(end, after.length)]);
+      i = end;
+    }
+    return ranges.filter(([start, end]) => end > start);
+  }
+
+  // Download: the table saved into the page's copy by the core's rules, then the whole image
+  // under its name. A view-only table is downloaded as the image stands.
+  async function downloadImage(quiet) {
+    if (!state.view || !state.view.open) return false;
+    await whole();
+    if (state.view.canSave && state.view.modified) {
+      const status = await runSave(async () => {});
+      render();
+      if (!succeeded(status)) {
+        await reportSave(status);
+        return false;
+      }
+      if (!quiet && status !== "Saved") await reportSave(status);
+    }
+    download(state.core.FS.readFile(state.path), state.name);
+    render();
+    return true;
+  }
+
+  // ---- Commands on the file as it stands.
+  async function saveBeforeUse() {
+    if (!state.view.modified || !state.view.canSave) return true;
+    return (await ask(Text.SaveFirst, Text.Warning, Buttons.saveCancel)) === "save" && save(true);
+  }
+
+  async function imageInformation() {
+    if (!state.view || !state.view.open) return;
+    await whole();
+    const sha1 = await sha1Hex(state.core.FS.readFile(state.path));
+    const facts = state.doc.facts(sha1);
+    const unknown = "\u2014";
+    const lines = [
+      fmt(Text.InfoHead, state.name, facts.size, facts.game, facts.code, facts.revision,
+        facts.read ? hex(facts.crc32).padStart(8, "0") : unknown, facts.read && facts.sha1 ? facts.sha1 : unknown),
+    ];
+    if (facts.read && facts.sha1) lines.push(facts.unmodified ? Text.InfoUnmodified : Text.InfoModified);
+    if (facts.verified && facts.tableOffset !== null)
+      lines.push(fmt(facts.tableOwn ? Text.InfoTableOwn : Text.InfoTableMoved, hex(facts.tableOffset), facts.tableEntries));
+    else lines.push(fmt(Text.InfoTableUnread, hex(facts.tableWord)));
+    lines.push(fmt(facts.namesOwn ? Text.InfoNamesOwn : Text.InfoNamesMoved, hex(facts.namesOffset), facts.moveCount));
+    if (facts.modified) lines.push(Text.InfoUnsaved);
+    await ask(lines.join("\n"), caption(Text.ImageInformation));
+  }
+
+  async function compareWithGame() {
+    if (!state.view.canEdit) return;
+    const comparison = state.doc.compare();
+    const largest = state.names.length;
+    const list = (ids) =>
+      ids.length
+        ? ids.map((id) => (id >= 1 && id <= largest ? `${state.names[id - 1]} (${id})` : nameOf(id))).join(", ")
+        : "\u2014";
+    let text;
+    if (comparison.same) text = Text.CompareSame;
+    else if (comparison.reordered) text = Text.CompareReordered;
+    else text = fmt(Text.CompareDifference, list(comparison.added), list(comparison.removed));
+    await ask(text, caption(Text.CompareWithGame));
+  }
+  // The name the table shows for a number that is no move of the list.
+  function nameOf(id) {
+    const entry = state.view.entries.find((e) => e.id === id);
+    return entry ? entry.name : String(id);
+  }
+
+  function exportTable() {
+    if (!state.view.canEdit) return;
+    const name = `${baseName(state.name)}.txt`;
+    download(new TextEncoder().encode(state.doc.exportTable()), name, "text/plain;charset=utf-8");
+    return tell(fmt(Text.Exported, name));
+  }
+
+  async function importTable(file) {
+    let bytes;
+    try {
+      // One byte past the largest text: the core refuses it as too large.
+      bytes = new Uint8Array(await file.slice(0, 64 * 1024 + 1).arrayBuffer());
+    } catch (e) {
+      return tell(fmt(Text.ImportReadFailed, file.name));
+    }
+    const result = state.doc.importTable(bytes);
+    render();
+    switch (result.status) {
+      case "Imported":
+        if (result.notes.length) await tell(importNotes(result.notes));
+        return;
+      case "Unchanged":
+        return tell(fmt(Text.ImportUnchanged, file.name));
+      case "Refused":
+        return tell(importRefusal(result, file.name));
+    }
+  }
+
+  function importRefusal(result, shown) {
+    const reasons = {
+      TooLarge: () => fmt(Text.ReasonTooLarge, 64 * 1024),
+      NotText: () => Text.ReasonNotText,
+      UnknownName: () => fmt(Text.ReasonUnknownName, result.word),
+      NotAMove: () => fmt(Text.ReasonNotAMove, result.word, state.view.largestMove),
+      TooManyEntries: () => fmt(Text.ReasonTooManyEntries, state.names.length),
+    };
+    const reason = (reasons[result.problem] || (() => Text.ReasonNoEntries))();
+    return result.line > 0 ? fmt(Text.ImportRefusedLine, result.line, shown, reason) : fmt(Text.ImportRefusedFile, shown, reason);
+  }
+
+  function importNotes(notes) {
+    const shown = 12;
+    const lines = notes.slice(0, shown).map((note) =>
+      note.ambiguous
+        ? fmt(Text.NoteAmbiguous, note.line, note.given, note.id)
+        : fmt(Text.NoteNameMismatch, note.line, note.id, state.names[note.id - 1], note.given)
+    );
+    if (notes.length > shown) lines.push(fmt(Text.NotesMore, notes.length - shown));
+    return fmt(Text.ImportNotes, lines.join("\n"));
+  }
+
+  async function createPatch(file) {
+    const view = state.view;
+    await whole();
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const sha1 = await sha1Hex(bytes);
+    const source = putFile("sources", file.name, bytes);
+    const notWritten = (reason) => tell(fmt(Text.PatchNotWritten, reason));
+    try {
+      const checked = state.doc.checkPatchSource(source, sha1);
+      if (checked.status === "WrongGame")
+        return await tell(fmt(Text.PatchWrongGame, file.name, view.game, view.code, view.revision));
+      if (checked.status !== "Fits") return await notWritten(Text.ReasonPatchRead);
+      if (checked.notRelease && (await ask(fmt(Text.PatchNotRelease, file.name), Text.Warning, Buttons.yesNo, "no")) !== "yes")
+        return;
+      const name = `${baseName(state.name)}.bps`;
+      const target = `${source.slice(0, source.lastIndexOf("/"))}/patch.bps`;
+      const result = state.doc.createPatch(source, target);
+      if (result.status !== "Written") {
+        const reasons = { SameFile: Text.ReasonPatchOverImage, CreateFailed: Text.ReasonCreateFailed, ReadFailed: Text.ReasonPatchRead };
+        return await notWritten(reasons[result.status] || Text.ReasonPatchWrite);
+      }
+      download(state.core.FS.readFile(target), name);
+      dropFile(target);
+      return await tell(fmt(Text.PatchWritten, name, result.size));
+    } finally {
+      dropFile(source);
+    }
+  }
+
+  // ---- Wiring.
+  function label(id, text) {
+    $(id).textContent = caption(text);
+  }
+
+  function wire() {
+    label("save", Text.Save);
+    label("export", Text.ExportTable);
+    label("import", Text.ImportTable);
+    label("patch", Text.CreatePatch);
+    label("info", Text.ImageInformation);
+    label("change", Text.ChangeMove);
+    label("insert", Text.InsertMove);
+    label("delete", Text.DeleteMove);
+    label("add", Text.AddMove);
+    label("remove-entry", Text.RemoveMove);
+    label("undo", Text.Undo);
+    label("redo", Text.Redo);
+    label("compare", Text.CompareWithGame);
+    label("restore", Text.RestoreGameTable);
+
+    // One command at a time: a second click while a question is open waits for nothing.
+    let busy = false;
+    // The page tells whether a command is under way (data-busy), so that a script driving it knows
+    // when a command has finished.
+    const command = (run) => async (...args) => {
+      if (busy) return;
+      busy = true;
+      document.documentElement.dataset.busy = "true";
+      try {
+        await run(...args);
+      } catch (e) {
+        await ask(fmt(Text.UnexpectedError, e && e.message ? e.message : String(e)), Text.ErrorCaption);
+      } finally {
+        busy = false;
+        delete document.documentElement.dataset.busy;
+      }
+    };
+    const on = (id, run) => $(id).addEventListener("click", command(run));
+
+    on("open", chooseAndOpen);
+    $("rom-file").addEventListener("change", command(async () => {
+      const file = $("rom-file").files[0];
+      if (file) await openFile(file, null);
+    }));
+    on("save", () => save(false));
+    on("download", () => downloadImage(false));
+    on("info", imageInformation);
+    on("export", exportTable);
+    on("import", async () => {
+      $("text-file").value = "";
+      $("text-file").click();
+    });
+    $("text-file").addEventListener("change", command(async () => {
+      const file = $("text-file").files[0];
+      if (file) await importTable(file);
+    }));
+    on("patch", async () => {
+      if (!(await saveBeforeUse())) return;
+      $("source-file").value = "";
+      $("source-file").title = caption(Text.ChooseUnmodified);
+      $("source-file").click();
+    });
+    $("source-file").addEventListener("change", command(async () => {
+      const file = $("source-file").files[0];
+      if (file) await createPatch(file);
+    }));
+    on("change", () => edit(true, (s, m) => state.doc.change(s, m)));
+    on("insert", () => edit(true, (s, m) => state.doc.insert(s, m)));
+    on("delete", () => edit(true, (s) => state.doc.deleteEntry(s)));
+    on("add", () => edit(false, (s, m) => state.doc.append(m)));
+    on("remove-entry", () => edit(true, (s) => state.doc.removeEntry(s)));
+    on("undo", () => state.doc.undo() && render());
+    on("redo", () => state.doc.redo() && render());
+    on("compare", compareWithGame);
+    on("restore", () => {
+      state.doc.restoreGameTable();
+      render();
+    });
+
+    document.addEventListener("keydown", (event) => {
+      if (!(event.ctrlKey || event.metaKey) || event.altKey || $("dialog").open) return;
+      // The drop-down's text has its own undo.
+      if (event.target === $("move")) return;
+      const key = event.key.toLowerCase();
+      if (key === "z" && !event.shiftKey) $("undo").click();
+      else if (key === "y" || (key === "z" && event.shiftKey)) $("redo").click();
+      else return;
+      event.preventDefault();
+    });
+
+    // Dropping a file anywhere on the page opens it; Chromium also gives the file itself to write.
+    document.addEventListener("dragover", (event) => {
+      event.preventDefault();
+      document.body.classList.add("dragging");
+    });
+    document.addEventListener("dragleave", () => document.body.classList.remove("dragging"));
+    // The drop's file (and its handle) can only be taken while the event lasts; the browser must
+    // never open a dropped file in place of the page, even while a command is under way.
+    const openDropped = command(async (file, pending) => {
+      const handle = pending ? await pending.catch(() => null) : null;
+      if (!(await confirmReplace())) return;
+      await openFile(file, handle && handle.kind === "file" ? handle : null);
+    });
+    document.addEventListener("drop", (event) => {
+      event.preventDefault();
+      document.body.classList.remove("dragging");
+      const item = event.dataTransfer.items && event.dataTransfer.items[0];
+      const pending = item && item.getAsFileSystemHandle ? item.getAsFileSystemHandle() : null;
+      const file = event.dataTransfer.files[0];
+      if (file) openDropped(file, pending);
+    });
+
+    window.addEventListener("beforeunload", (event) => {
+      if (state.view && state.view.modified) {
+        event.preventDefault();
+        event.returnValue = "";
+      }
+    });
+  }
+
+  ZarnithCore({ locateFile: () => "zarnith.wasm" }).then((core) => {
+    state.core = core;
+    state.doc = new core.Document();
+    wire();
+    render();
+    document.documentElement.dataset.ready = "true";
+  });
+})();

@@ -1,0 +1,185 @@
+// What the page's tests share: the built page served from this machine, Debian's chromium driven
+// by playwright-core with a fresh profile, synthetic images from the project's own image maker,
+// and the command line's answers to compare with.
+import { execFileSync } from "node:child_process";
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { createServer } from "node:http";
+import { tmpdir } from "node:os";
+import { dirname, extname, join, resolve } from "node:path";
+import { fileURLToPath } from "node:url";
+import { chromium } from "playwright-core";
+
+const root = resolve(dirname(fileURLToPath(import.meta.url)), "../..");
+const site = join(root, "build-web");
+const host = resolve(root, process.env.ZARNITH_BUILD_DIR || "build");
+const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
+
+export const scratch = mkdtempSync(join(tmpdir(), "zarnith-web-"));
+
+// An image made by tools/SyntheticRom with the given options, as a file in the scratch folder.
+export function syntheticImage(name, ...options) {
+  const path = join(scratch, name);
+  execFileSync(join(host, "tools/zarnith_synthetic_rom"), [...options, path]);
+  return path;
+}
+export function writeScratch(name, bytes) {
+  const path = join(scratch, name);
+  writeFileSync(path, bytes);
+  return path;
+}
+// The command line's "key: value" lines for --info, or its --list text.
+export function commandLine(...args) {
+  return execFileSync(join(host, "ui/zarnith"), args, { env: { ...process.env, QT_QPA_PLATFORM: "offscreen" } }).toString();
+}
+
+export async function startBrowser() {
+  const server = createServer((request, response) => {
+    const file = join(site, new URL(request.url, "http://localhost").pathname.replace(/\/$/, "/index.html"));
+    try {
+      const body = readFileSync(file);
+      response.writeHead(200, { "Content-Type": types[extname(file)] || "application/octet-stream" });
+      response.end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  await new Promise((done) => server.listen(0, "127.0.0.1", done));
+  const profile = mkdtempSync(join(tmpdir(), "zarnith-chromium-"));
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.ZARNITH_CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    acceptDownloads: true,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+      "--disable-component-update", "--disable-sync"],
+  });
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  return {
+    url,
+    async page() {
+      const page = await context.newPage();
+      page.setDefaultTimeout(15000);
+      // The file picker of browsers without the File System Access API, the one a test can fill;
+      // a test may put a picker of its own in its place.
+      await page.addInitScript(() =>
+        Object.defineProperty(window, "showOpenFilePicker", { value: undefined, writable: true, configurable: true }));
+      // Nothing but the page's own files: any other request fails the test that made it.
+      page.on("pageerror", (error) => console.error(`page error: ${error.message}`));
+      page.on("request", (request) => {
+        if (!request.url().startsWith(url) && !request.url().startsWith("blob:")) throw new Error(`request to ${request.url()}`);
+      });
+      await page.goto(url);
+      await page.waitForFunction(() => document.documentElement.dataset.ready === "true");
+      return new Page(page);
+    },
+    async close() {
+      await context.close();
+      server.close();
+      rmSync(profile, { recursive: true, force: true });
+      rmSync(scratch, { recursive: true, force: true });
+    },
+  };
+}
+
+// The page as a user works it, by the controls' accessible names.
+export class Page {
+  constructor(page) {
+    this.page = page;
+  }
+  button(name) {
+    return this.page.getByRole("button", { name, exact: true });
+  }
+  async text(row, ...values) {
+    return this.page.evaluate(([r, v]) => Text[r].replace(/%(\d)/g, (a, n) => String(v[n - 1])), [row, values]);
+  }
+  // Chooses path in the picker that clicking name brings up, answering "Yes" to the question
+  // before opening another image.
+  async choose(name, path) {
+    const chooser = this.page.waitForEvent("filechooser");
+    await this.button(name).click();
+    if (name === "Open ROM" && (await this.page.locator("#game").textContent()) !== "") await this.answer("Yes");
+    await (await chooser).setFiles(path);
+    await this.settled();
+  }
+  // Waits until the command under way has finished or asks a question.
+  async settled() {
+    await this.page.waitForFunction(() => !document.documentElement.dataset.busy || document.getElementById("dialog").open);
+  }
+  async open(path) {
+    await this.choose("Open ROM", path);
+  }
+  // The open question's text; answering it with the button named answer.
+  async answer(answer) {
+    const dialog = this.page.getByRole("dialog");
+    await dialog.waitFor();
+    const text = await dialog.locator("p").textContent();
+    const serial = await dialog.getAttribute("data-serial");
+    await dialog.getByRole("button", { name: answer, exact: true }).click();
+    await this.page.waitForFunction((s) => {
+      const shown = document.getElementById("dialog");
+      return !shown.open || shown.dataset.serial !== s;
+    }, serial);
+    await this.settled();
+    return text;
+  }
+  async entries() {
+    return this.page.getByRole("listbox", { name: "Sound moves" }).locator("option").allTextContents();
+  }
+  // Selects entry s, chooses move (a name or number) and clicks the button.
+  async edit(buttonName, s, move) {
+    if (s !== null) await this.page.getByRole("listbox", { name: "Sound moves" }).selectOption({ index: s });
+    if (move !== undefined) await this.page.getByRole("combobox", { name: "Move" }).fill(String(move));
+    await this.button(buttonName).click();
+    await this.settled();
+  }
+  // Clicks name and takes the download it starts (answering questions on the way).
+  async download(name, ...answers) {
+    const started = this.page.waitForEvent("download");
+    await this.button(name).click();
+    for (const answer of answers) await this.answer(answer);
+    const file = await started;
+    return { name: file.suggestedFilename(), bytes: readFileSync(await file.path()) };
+  }
+}
+
+// Applies a BPS patch as the format's description gives it: the target, or null when its sizes
+// or CRC32s do not hold.
+export async function applyBps(source, patch) {
+  const { crc32 } = await import("node:zlib");
+  let at = 4;
+  const end = patch.length - 12;
+  const number = () => {
+    let value = 0;
+    for (let shift = 1; ; shift *= 128) {
+      const byte = patch[at++];
+      value += (byte & 0x7f) * shift;
+      if (byte & 0x80) return value;
+      value += shift * 128;
+    }
+  };
+  if (patch.subarray(0, 4).toString() !== "BPS1") return null;
+  const sourceSize = number();
+  const target = Buffer.alloc(number());
+  const metadata = number(); // read before at moves past it
+  at += metadata;
+  let out = 0;
+  let sourceAt = 0;
+  let targetAt = 0;
+  while (at < end) {
+    const command = number();
+    const length = Math.floor(command / 4) + 1;
+    const signed = () => {
+      const n = number();
+      return (n & 1 ? -1 : 1) * Math.floor(n / 2);
+    };
+    switch (command & 3) {
+      case 0: source.copy(target, out, out, out + length); break;
+      case 1: patch.copy(target, out, at, at + length); at += length; break;
+      case 2: sourceAt += signed(); source.copy(target, out, sourceAt, sourceAt + length); sourceAt += length; break;
+      case 3: targetAt += signed(); for (let i = 0; i < length; ++i) target[out + i] = target[targetAt++]; break;
+    }
+    out += length;
+  }
+  const word = (o) => patch.readUInt32LE(o);
+  if (sourceSize !== source.length || word(end) !== crc32(source) || word(end + 4) !== crc32(target)) return null;
+  return target;
+}
