@@ -206,7 +206,6 @@ bool Document::Redo()
 
 bool Document::ConfirmUnread(const SaveQuestions& ask)
 {
-    m_gamePath = CheckGamePath(File(), *Game());
     return m_gamePath.Read() || (ask.WriteUnread && ask.WriteUnread());
 }
 

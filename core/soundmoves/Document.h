@@ -155,7 +155,7 @@ public:
     std::optional<std::uint32_t> TableOffset() const;
 
     // Whether the game's code still leads from its battle loop to the table word, as the file
-    // held it when opened or last saved; where not, edits to the table may have no effect in the
+    // held it when opened (or saved as); where not, edits to the table may have no effect in the
     // game, and Save asks before writing it.
     const GamePath& ReadByGame() const { return m_gamePath; }
 
@@ -190,7 +190,7 @@ public:
 
     // Writes the table; on success the file holds the current step, after a failed write none.
     // NotVerified when the table may not be written to the open file. Where the game no longer
-    // reads the table (checked again on the file), asks WriteUnread first: UnreadDeclined on no.
+    // reads the table (ReadByGame), asks WriteUnread first: UnreadDeclined on no.
     SaveStatus Save(const SaveQuestions& ask);
 
     // Writes the whole image with the table to path, by the rules of Save, without touching the
@@ -226,8 +226,8 @@ private:
     PatchResult OpenPatchSource(const std::string& path, RomAccess& source);
     // Whether sha1 is that of the open game's unmodified release.
     bool IsRelease(const std::string& sha1) const;
-    // Checks the game's path on the open file again; false when the game does not read the table
-    // and the user does not want it written all the same.
+    // False when the game does not read the table and the user does not want it written all the
+    // same.
     bool ConfirmUnread(const SaveQuestions& ask);
     bool Apply(const std::function<bool(SoundMoveTable&)>& edit);
     void Reset(SoundMoveTable table);
