@@ -39,60 +39,48 @@ struct Link
 };
 
 const Link Links[] = {
-    { "LengthenedCopyKeepsCommand0",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) { RepointCommands(i, p, 0x380000, p.FirstCommand); },
+    { "LengthenedCopyKeepsCommand0", [](auto& i, auto&, auto& p) { RepointCommands(i, p, 0x380000, p.FirstCommand); },
         PathBreak::None, std::nullopt },
-    { "CopyWithItsOwnCommand0",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) { RepointCommands(i, p, 0x380000, 0x089A3811); },
+    { "CopyWithItsOwnCommand0", [](auto& i, auto&, auto& p) { RepointCommands(i, p, 0x380000, 0x089A3811); },
         PathBreak::FirstCommandMoved, 0x089A3811 },
     { "Command0JumpsThroughALiteral",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) {
+        [](auto& i, auto&, auto& p) {
             const std::uint32_t at = p.FirstCommand - 1 - RomBase;
             i.PutHalfword(at, 0x4900).PutHalfword(at + 2, 0x4708).PutWord((at + 4) & ~3u, 0x089A3811);
         },
         PathBreak::FirstCommandJumps, 0x089A3811 },
     { "AbilityEffectsMovePc",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) {
+        [](auto& i, auto&, auto& p) {
             const std::uint32_t at = p.AbilityEffects - RomBase;
             i.PutHalfword(at, 0x4801).PutHalfword(at + 2, 0x4687).PutWord(((at + 4) & ~3u) + 4, 0x08800001);
         },
         PathBreak::AbilityEffectsJump, 0x08800001 },
-    { "AbilityEffectsBranch",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) { i.PutHalfword(p.AbilityEffects - RomBase, 0xE7FE); },
-        PathBreak::AbilityEffectsJump, 0 },
     { "CallRetargeted",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) {
+        [](auto& i, auto&, auto& p) {
             const std::vector<std::uint16_t> call = testing::ThumbCall(RomBase + p.CallAt, 0x08300000);
             i.PutHalfword(p.CallAt, call[0]).PutHalfword(p.CallAt + 2, call[1]);
         },
         PathBreak::CallMoved, 0x08300000 },
-    { "CallGone", [](RomImage& i, const GameInfo&, const BattlePath& p) { i.PutWord(p.CallAt, 0); },
-        PathBreak::CallMoved, std::nullopt },
+    { "CallGone", [](auto& i, auto&, auto& p) { i.PutWord(p.CallAt, 0); }, PathBreak::CallMoved, std::nullopt },
     { "LoadOfAnotherWord",
-        [](RomImage& i, const GameInfo& g, const BattlePath& p) {
+        [](auto& i, auto& g, auto& p) {
             i.PutHalfword(p.TableLoadAt, testing::ThumbLoad(RomBase + p.TableLoadAt, RomBase + g.TableWordAt + 8));
         },
         PathBreak::LoadMoved, 8 },
-    { "LoadGone", [](RomImage& i, const GameInfo&, const BattlePath& p) { i.PutHalfword(p.TableLoadAt, 0x2000); },
-        PathBreak::LoadMoved, std::nullopt },
-    { "WordsDisagree",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) { i.PutWord(p.CommandWordsAt[3], p.CommandTable + 4); },
+    { "LoadGone", [](auto& i, auto&, auto& p) { i.PutHalfword(p.TableLoadAt, 0x2000); }, PathBreak::LoadMoved,
+        std::nullopt },
+    { "WordsDisagree", [](auto& i, auto&, auto& p) { i.PutWord(p.CommandWordsAt[3], p.CommandTable + 4); },
         PathBreak::WordsDiffer, std::nullopt },
     { "CommandTablePast32MiB",
-        [](RomImage& i, const GameInfo&, const BattlePath& p) {
-            RepointCommands(i, p, MaxRomSize + 0x10, p.FirstCommand);
-        },
+        [](auto& i, auto&, auto& p) { RepointCommands(i, p, MaxRomSize + 0x10, p.FirstCommand); },
         PathBreak::CommandTableOutside, RomBase + MaxRomSize + 0x10 },
-    { "FileEndsBeforeTheCode", [](RomImage& i, const GameInfo&, const BattlePath&) { i.Resize(0x12000); },
-        PathBreak::EndOfFile, std::nullopt },
+    { "FileEndsBeforeTheCode", [](auto& i, auto&, auto&) { i.Resize(0x12000); }, PathBreak::EndOfFile, std::nullopt },
 };
 
-class GamePathLinks : public ::testing::TestWithParam<std::size_t>
-{
-};
+using GamePathLinks = ::testing::TestWithParam<std::size_t>;
 
 // Each link broken in turn, each on another release; where the game goes instead is told (an
-// Elsewhere below 0x100 is relative to the release's own address of that link, 0 the link itself).
+// Elsewhere below 0x100 is relative to the release's table word).
 TEST_P(GamePathLinks, TheFirstBrokenLinkIsTheReason)
 {
     const Link& link = Links[GetParam()];
@@ -104,7 +92,7 @@ TEST_P(GamePathLinks, TheFirstBrokenLinkIsTheReason)
     EXPECT_EQ(found.Break, link.Break) << GamePathText(found);
     std::optional<std::uint32_t> elsewhere = link.Elsewhere;
     if (elsewhere && *elsewhere < 0x100)
-        *elsewhere += link.Break == PathBreak::LoadMoved ? RomBase + game.TableWordAt : path.AbilityEffects;
+        *elsewhere += RomBase + game.TableWordAt;
     EXPECT_EQ(found.Elsewhere, elsewhere) << GamePathText(found);
     EXPECT_EQ(found.Read(), link.Break == PathBreak::None);
     EXPECT_EQ(GamePathText(found).empty(), found.Read());
