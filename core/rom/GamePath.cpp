@@ -34,13 +34,13 @@ std::uint32_t LiteralOffset(std::uint32_t offset, std::uint16_t instruction)
 // a branch's target, or a register loaded from a literal just before.
 bool JumpsAway(RomFile& file, std::uint32_t offset, std::optional<std::uint32_t>& target)
 {
+    std::uint8_t bytes[2 * StartHalfwords];
+    if (file.ReadFull(offset, bytes, sizeof bytes) != sizeof bytes)
+        return false;
     std::array<std::optional<std::uint32_t>, 8> loaded;
     for (int i = 0; i < StartHalfwords; ++i) {
         const std::uint32_t at = offset + 2 * static_cast<std::uint32_t>(i);
-        const std::optional<std::uint16_t> read = HalfwordAt(file, at);
-        if (!read)
-            return false;
-        const std::uint16_t h = *read;
+        const auto h = static_cast<std::uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
         if ((h & 0xF800) == 0x4800) {
             loaded[(h >> 8) & 7] = ReadWordAt(file, LiteralOffset(at, h));
         } else if ((h & 0xF800) == 0xE000) {
@@ -107,11 +107,13 @@ GamePath CheckGamePath(RomFile& file, const GameInfo& game)
     if (JumpsAway(file, path->FirstCommand - RomBase - 1, target))
         return { PathBreak::FirstCommandJumps, target, path->FirstCommand };
 
-    const std::optional<std::uint16_t> high = HalfwordAt(file, path->CallAt);
-    const std::optional<std::uint16_t> low = HalfwordAt(file, path->CallAt + 2);
-    if (!high || !low || (*high & 0xF800) != 0xF000 || (*low & 0xF800) != 0xF800)
+    // A BL is two halfwords: the high half of the distance, then the low.
+    const std::optional<std::uint32_t> call = ReadWordAt(file, path->CallAt);
+    const std::uint32_t high = call.value_or(0) & 0xFFFF;
+    const std::uint32_t low = call.value_or(0) >> 16;
+    if ((high & 0xF800) != 0xF000 || (low & 0xF800) != 0xF800)
         return { PathBreak::CallMoved, std::nullopt, path->AbilityEffects };
-    std::int32_t distance = (*high & 0x7FF) << 12 | (*low & 0x7FF) << 1;
+    std::int32_t distance = static_cast<std::int32_t>((high & 0x7FF) << 12 | (low & 0x7FF) << 1);
     if ((distance & 0x400000) != 0)
         distance -= 0x800000;
     const auto called = static_cast<std::uint32_t>(RomBase + path->CallAt + 4 + distance);
