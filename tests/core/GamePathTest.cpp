@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace zarnith {
 
 namespace {
@@ -21,8 +19,7 @@ GamePath Check(const RomImage& image, const GameInfo& game)
     return CheckGamePath(file, game);
 }
 
-// The battle-command table copied to at with its entry 0 set to first, and the five words
-// pointing at the copy, as hacks that lengthen it do.
+// The battle-command table copied to at, with command 0 first, and the five words pointing at it.
 void RepointCommands(RomImage& image, const BattlePath& path, std::uint32_t at, std::uint32_t first)
 {
     image.Resize(std::max<std::size_t>(image.Data.size(), at + 0x400)).PutWord(at, first);
@@ -33,7 +30,7 @@ void RepointCommands(RomImage& image, const BattlePath& path, std::uint32_t at, 
 struct Link
 {
     const char* Name;
-    std::function<void(RomImage&, const GameInfo&, const BattlePath&)> Change;
+    void (*Change)(RomImage&, const GameInfo&, const BattlePath&);
     PathBreak Break;
     std::optional<std::uint32_t> Elsewhere;
 };

@@ -61,10 +61,8 @@ public:
     static RomImage For(const GameInfo& game, const std::vector<std::uint16_t>& table = SyntheticTable());
 
     RomImage& Header(std::string_view code, std::uint8_t revision);
-    // The game's path from its battle loop to the table word, intact: the five words pointing at
-    // the battle-command table, its command 0, a first instruction (`push {r4-r7, lr}`) at
-    // command 0 and at the ability-effects function, the BL between them and the ldr of the
-    // table word.
+    // The game's intact path to the table word: the five words, the command table's command 0,
+    // `push {r4-r7, lr}` at command 0 and the ability effects, the BL and the ldr.
     RomImage& PutGamePath(const GameInfo& game);
     RomImage& PutHalfword(std::size_t offset, std::uint16_t value);
     RomImage& Put(std::size_t offset, const Bytes& bytes);
