@@ -22,7 +22,9 @@ using Bytes = std::vector<std::uint8_t>;
 //       length is counted)
 //   [8] bytes of 0xFF after the moved area, in sixteens
 //   [9] bit 0: confirm a move or growth; bit 1: overwrite a change; bit 2: reopen after the
-//       saves; bit 3: another program's change before the first save rather than the second
+//       saves; bit 3: another program's change before the first save rather than the second;
+//       bits 4..6: the link of the game's path from its battle loop to the table word that is
+//       changed (PathChange), by the value of [5..6]
 //   [10..11] another program's change between saves (ChangeKind, value); [12..13] its change
 //       while the first save's first question is open
 //   [14] the first save's failing write: bit 7 set, the sync of write n fails (n = low 2 bits);
@@ -35,6 +37,21 @@ struct FuzzCase
 {
     static constexpr std::uint8_t RawGame = static_cast<std::uint8_t>(SupportedGames.size());
     enum TableWord : std::uint8_t { Own, Moved, Arbitrary, NearOwn, TableWordKinds };
+    // The game's path as built: intact; the five words pointing at the moved area (its first
+    // word then command 0); one word pointing past the command table; command 0 starting with
+    // the value then `bx r1`; the BL's second half from the value; the ability effects as
+    // command 0; the ldr of the table word replaced by the value; the five words pointing at
+    // 1 KiB times the value.
+    enum PathChange : std::uint8_t {
+        PathIntact,
+        WordsToMovedArea,
+        OneWordOff,
+        Command0Start,
+        CallTarget,
+        AbilityEffectsStart,
+        LoadReplaced,
+        WordsAnywhere
+    };
     // Another program's change: a pair of the table's place, the game's word, bytes after the
     // place, bytes near what a question names, or the file cut inside the place.
     enum ChangeKind : std::uint8_t {

@@ -1,4 +1,5 @@
-// Drives the whole road on arbitrary images: identify, read the names, locate and load the
+// Drives the whole road on arbitrary images: identify, follow the game's path from its battle
+// loop to the table word, read the names, locate and load the
 // table with repair answers from the input, edit (all five edits), save twice (in place, grown,
 // or moved to free space) and reopen. Another program changes the file between the saves and
 // while the first save's question is open, and one write of the first save may fail or stop
@@ -6,6 +7,7 @@
 // image and says what may change: accepted repairs, the saved table and its end pair, the game's
 // table word after a move, and what a failing write left; nothing else.
 #include "FuzzInput.h"
+#include "rom/GamePath.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
 #include "soundmoves/TableEditing.h"
@@ -210,6 +212,119 @@ ZARNITH_UNINSTRUMENTED ModelList ModelNames(const Image& image, const GameInfo& 
     return model;
 }
 
+Bytes HalfwordBytes(std::uint16_t value)
+{
+    return { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8) };
+}
+
+// The game's path from its battle loop to the table word, with one link changed as the case
+// says. The command table's command 0 lies just after the game's own sound-move table, among the
+// case's table bytes.
+ZARNITH_UNINSTRUMENTED void AddPath(Image& image, const FuzzCase& c, const GameInfo& game)
+{
+    const BattlePath& path = *FindBattlePath(game);
+    const std::uint16_t value = c.WordValue;
+    const auto change = static_cast<FuzzCase::PathChange>(c.Flags >> 4 & 7);
+    for (std::size_t i = 0; i < path.CommandWordsAt.size(); ++i) {
+        std::uint32_t table = path.CommandTable;
+        if (change == FuzzCase::WordsToMovedArea)
+            table = RomBase + MovedArea(game);
+        else if (change == FuzzCase::OneWordOff && i == value % 5)
+            table += 4;
+        else if (change == FuzzCase::WordsAnywhere)
+            table = RomBase + value * 0x400u;
+        image.Chunks.push_back({ path.CommandWordsAt[i], WordBytes(table) });
+    }
+    // A function's start: push {r4-r7, lr}, or the case's value then bx r1 and a literal.
+    auto start = [&](std::uint32_t address, bool changed) {
+        Bytes bytes = HalfwordBytes(changed ? value : 0xB5F0);
+        for (std::uint8_t b : changed ? Bytes { 0x08, 0x47, 0x01, 0x00, 0x80, 0x08 } : Bytes(6, 0x00))
+            bytes.push_back(b);
+        image.Chunks.push_back({ address - RomBase, bytes });
+    };
+    start(path.FirstCommand - 1, change == FuzzCase::Command0Start);
+    start(path.AbilityEffects, change == FuzzCase::AbilityEffectsStart);
+    // BL: the distance in halfwords, high eleven bits first.
+    const std::uint32_t distance = (path.AbilityEffects - (RomBase + path.CallAt + 4)) >> 1;
+    Bytes call = HalfwordBytes(static_cast<std::uint16_t>(0xF000 | (distance >> 11 & 0x7FF)));
+    for (std::uint8_t b : HalfwordBytes(
+             static_cast<std::uint16_t>(0xF800 | (change == FuzzCase::CallTarget ? value & 0x7FF : distance & 0x7FF))))
+        call.push_back(b);
+    image.Chunks.push_back({ path.CallAt, call });
+    const auto load
+        = static_cast<std::uint16_t>(0x4800 | ((game.TableWordAt - ((path.TableLoadAt + 4) & ~3u)) / 4 & 0xFF));
+    image.Chunks.push_back({ path.TableLoadAt, HalfwordBytes(change == FuzzCase::LoadReplaced ? value : load) });
+}
+
+// The path as the model follows it, by the game's own rules: the five words, the command
+// table's command 0, no jump away in the first four halfwords of command 0 or the ability
+// effects, the BL and the ldr; everything it reads inside the file (and the cartridge).
+ZARNITH_UNINSTRUMENTED GamePath ModelPath(const Image& image, const GameInfo& game)
+{
+    const BattlePath& path = *FindBattlePath(game);
+    const std::size_t size = std::min<std::size_t>(image.Size, MaxRomSize);
+    auto half = [&](std::size_t offset) { return image.At(offset) | image.At(offset + 1) << 8; };
+    const std::size_t command0 = path.FirstCommand - 1 - RomBase;
+    const std::size_t effects = path.AbilityEffects - RomBase;
+    for (std::size_t end :
+        { command0 + 8, effects + 8, std::size_t { path.CallAt } + 4, std::size_t { path.TableLoadAt } + 2 }) {
+        if (end > size)
+            return { PathBreak::EndOfFile };
+    }
+    for (std::uint32_t at : path.CommandWordsAt) {
+        if (at + 4 > size)
+            return { PathBreak::EndOfFile };
+    }
+    const std::uint32_t table = *image.Word(path.CommandWordsAt[0]);
+    for (std::uint32_t at : path.CommandWordsAt) {
+        if (image.Word(at) != table)
+            return { PathBreak::WordsDiffer, std::nullopt, path.CommandTable };
+    }
+    if (table < RomBase || table - RomBase + 4 > size)
+        return { PathBreak::CommandTableOutside, table, path.CommandTable };
+    if (image.Word(table - RomBase) != path.FirstCommand)
+        return { PathBreak::FirstCommandMoved, image.Word(table - RomBase), path.FirstCommand };
+    auto jump = [&](std::size_t at, std::optional<std::uint32_t>& to) {
+        std::optional<std::uint32_t> registers[8];
+        for (std::size_t i = at; i < at + 8; i += 2) {
+            const int h = half(i);
+            const std::size_t literal = ((i + 4) & ~std::size_t { 3 }) + (h & 0xFF) * 4;
+            if (h >> 11 == 0x09)
+                registers[h >> 8 & 7] = literal + 4 <= image.Size ? image.Word(literal) : std::nullopt;
+            else if (h >> 11 == 0x1C)
+                return to = static_cast<std::uint32_t>(RomBase + i + 4 + ((h & 0x7FF) ^ 0x400) * 2 - 0x800), true;
+            else if (h >> 8 == 0x47 && (h & 0x87) == 0)
+                return to = (h & 0x40) == 0 ? registers[h >> 3 & 7] : std::nullopt, true;
+            else if ((h >> 8 == 0x46 || h >> 8 == 0x44) && (h & 0x87) == 0x87)
+                return to = h >> 8 == 0x46 && (h & 0x40) == 0 ? registers[h >> 3 & 7] : std::nullopt, true;
+            else if (h >> 8 == 0xBD)
+                return true;
+        }
+        return false;
+    };
+    std::optional<std::uint32_t> to;
+    if (jump(command0, to))
+        return { PathBreak::FirstCommandJumps, to, path.FirstCommand };
+    const int high = half(path.CallAt);
+    const int low = half(path.CallAt + 2);
+    if (high >> 11 != 0x1E || low >> 11 != 0x1F)
+        return { PathBreak::CallMoved, std::nullopt, path.AbilityEffects };
+    const std::uint32_t called
+        = RomBase + path.CallAt + 4 + ((((high & 0x7FF) << 11 | (low & 0x7FF)) ^ 0x200000) * 2) - 0x400000;
+    if (called != path.AbilityEffects)
+        return { PathBreak::CallMoved, called, path.AbilityEffects };
+    if (jump(effects, to))
+        return { PathBreak::AbilityEffectsJump, to, path.AbilityEffects };
+    const int load = half(path.TableLoadAt);
+    const std::uint32_t word = RomBase + game.TableWordAt;
+    if (load >> 11 != 0x09)
+        return { PathBreak::LoadMoved, std::nullopt, word };
+    const std::uint32_t loaded = RomBase + ((path.TableLoadAt + 4) & ~3u) + (load & 0xFF) * 4;
+    if (loaded != word)
+        return { PathBreak::LoadMoved, loaded, word };
+    return {};
+}
+
 ZARNITH_UNINSTRUMENTED Image Build(const FuzzCase& c, const GameInfo* game)
 {
     Image image;
@@ -241,6 +356,7 @@ ZARNITH_UNINSTRUMENTED Image Build(const FuzzCase& c, const GameInfo* game)
         break;
     }
     image.Chunks.push_back({ game->TableWordAt, WordBytes(word) });
+    AddPath(image, c, *game);
     if (game->NamesWordAt != game->TableWordAt)
         image.Chunks.push_back({ game->NamesWordAt, WordBytes(NamesWord(c, *game)) });
 
@@ -634,6 +750,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Check(built == nullptr || game == built, "the right game");
+    Check(CheckGamePath(rom.File(), *game) == ModelPath(image, *game), "the game's path to the table word");
     Check(ReadMoveNames(rom, names), "read names");
     const ModelList list = ModelNames(image, *game);
     Check(names == list.Names, "the move names, each from its own slot");
@@ -753,8 +870,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 [&](std::uint32_t start, std::uint32_t end) {
                     return real({ 2, start, end }, confirm);
                 } });
-        const SaveStatus expected = ModelSave(
-            image, modelPlace, *game, table, largest, overwrite, confirm, disk, asker(modelAsked, &image));
+        const SaveStatus expected
+            = ModelSave(image, modelPlace, *game, table, largest, overwrite, confirm, disk, asker(modelAsked, &image));
         Check(saved == expected, "the save's outcome");
         Check(asked == modelAsked, "the questions put");
         Check(place.Held == modelPlace.Held && (place.Held.empty() || place.Offset == modelPlace.Offset),

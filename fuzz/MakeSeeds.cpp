@@ -54,7 +54,8 @@ int main(int argc, char** argv)
             c.Failure = static_cast<std::uint8_t>(t == 2 ? 1 | 5 << 2 : 0);
             auto first = image.Data.begin();
             c.Names.assign(first + list, first + list + NameSlotWidth * (MoveCount + 1));
-            c.Table.assign(first + game.SoundMovesOffset, first + game.SoundMovesOffset + 22);
+            // The table, and the battle-command table's command 0 after it.
+            c.Table.assign(first + game.SoundMovesOffset, first + game.SoundMovesOffset + 32);
             Write(folder, "game" + std::to_string(g) + "-table" + std::to_string(t), c);
 
             // The same game with its table moved to the area after the names, longer than ten.
@@ -64,6 +65,8 @@ int main(int argc, char** argv)
             testing::RomImage moved(0);
             moved.PutTable(0, { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13 });
             c.MovedArea = moved.Data;
+            // One link of the game's path to the table changed.
+            c.Flags = static_cast<std::uint8_t>(c.Flags | ((g + t) % 8) << 4);
             Write(folder, "game" + std::to_string(g) + "-moved" + std::to_string(t), c);
         }
     }
@@ -85,7 +88,7 @@ int main(int argc, char** argv)
         c.Edits = { { 0, 0, 143 }, { 8, 0, 150 } };
         auto first = image.Data.begin() + static_cast<std::ptrdiff_t>(list);
         c.Names.assign(first, first + NameSlotWidth * 421);
-        c.Table.assign(image.Data.begin() + game.SoundMovesOffset, image.Data.begin() + game.SoundMovesOffset + 22);
+        c.Table.assign(image.Data.begin() + game.SoundMovesOffset, image.Data.begin() + game.SoundMovesOffset + 32);
         Write(folder, "game" + std::to_string(g) + "-renamed", c);
         c.NamesMoved = 2;
         Write(folder, "game" + std::to_string(g) + "-longer-list", c);

@@ -7,8 +7,11 @@
 //   --table 1,2,3   other moves in the table
 //   --renamed       every name "Ätzend" and its number, as an image in another language
 //   --moves COUNT   the list moved to free space and made COUNT moves long, as hacks do
+//   --unread        the battle-command table's command 0 replaced (0x089A3811), as battle-engine
+//                   upgrades do: the game no longer reads the table
 // No game data is involved.
 #include "RomBuilder.h"
+#include "rom/GamePath.h"
 #include "text/MoveNames.h"
 
 #include <cstdio>
@@ -22,6 +25,7 @@ int main(int argc, char** argv)
     const zarnith::GameInfo* game = &zarnith::SupportedGames[3];
     std::vector<std::uint16_t> table = zarnith::testing::SyntheticTable();
     bool renamed = false;
+    bool unread = false;
     int moves = 0;
     const char* output = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -36,6 +40,8 @@ int main(int argc, char** argv)
                 table.push_back(static_cast<std::uint16_t>(std::stoi(id)));
         } else if (argument == "--renamed") {
             renamed = true;
+        } else if (argument == "--unread") {
+            unread = true;
         } else if (argument == "--moves" && valued) {
             moves = std::atoi(argv[++i]);
         } else if (output == nullptr && argument.rfind("--", 0) != 0) {
@@ -46,7 +52,8 @@ int main(int argc, char** argv)
         }
     }
     if (output == nullptr || game == nullptr) {
-        std::fprintf(stderr, "usage: %s [--game CODE] [--table IDS] [--renamed] [--moves COUNT] OUTPUT.gba\n", argv[0]);
+        std::fprintf(stderr,
+            "usage: %s [--game CODE] [--table IDS] [--renamed] [--moves COUNT] [--unread] OUTPUT.gba\n", argv[0]);
         return 2;
     }
 
@@ -60,6 +67,8 @@ int main(int argc, char** argv)
     }
     if (moves > 0)
         image.PutMoveList(*game, Size - 0x10000, moves);
+    if (unread)
+        image.PutWord(zarnith::FindBattlePath(*game)->CommandTable - zarnith::RomBase, 0x089A3811);
 
     std::ofstream out(output, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.Data.data()), static_cast<std::streamsize>(image.Data.size()));

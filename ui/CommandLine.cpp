@@ -24,6 +24,7 @@ const QString ListOption = QStringLiteral("list");
 const QString PatchOption = QStringLiteral("patch");
 const QString ImportOption = QStringLiteral("import");
 const QString AllowMoveOption = QStringLiteral("allow-move");
+const QString AllowUnreadOption = QStringLiteral("allow-unread");
 
 void Say(const QString& message)
 {
@@ -163,6 +164,8 @@ QString SaveRefusal(SaveStatus status)
                               "still reads the old table");
     case SaveStatus::WriteFailed:
         return QStringLiteral("writing failed; the file may be partly written");
+    case SaveStatus::UnreadDeclined:
+        return QStringLiteral("the game does not read its sound-move table");
     case SaveStatus::Saved:
     case SaveStatus::Moved:
     case SaveStatus::Grown:
@@ -249,7 +252,11 @@ int List(const QString& file)
     Document document;
     if (!OpenImage(document, file))
         return Failed;
-    const std::string text = document.ExportTable();
+    std::string text = document.ExportTable();
+    if (!document.ReadByGame().Read()) {
+        const std::string note = "# The game does not read this table: " + GamePathText(document.ReadByGame()) + "\n";
+        text.insert(text.find('\n') + 1, note);
+    }
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
         Say(QStringLiteral("the table could not be written to standard output"));
         return Failed;
@@ -257,7 +264,7 @@ int List(const QString& file)
     return Done;
 }
 
-int Import(const QString& textPath, const QString& file, bool allowMove)
+int Import(const QString& textPath, const QString& file, bool allowMove, bool allowUnread)
 {
     Document document;
     if (!OpenImage(document, file))
@@ -266,6 +273,12 @@ int Import(const QString& textPath, const QString& file, bool allowMove)
     const QString shownText = Shown(textPath);
     if (document.IsReadOnly()) {
         Say(QStringLiteral("%1: the file is read-only; nothing was written").arg(shownFile));
+        return Failed;
+    }
+    if (!document.ReadByGame().Read() && !allowUnread) {
+        Say(QStringLiteral("%1: the game does not read this sound-move table: %2. Nothing was written; "
+                           "--allow-unread allows that")
+                .arg(shownFile, QString::fromStdString(GamePathText(document.ReadByGame()))));
         return Failed;
     }
     const std::optional<QByteArray> text = ReadTableTextFile(textPath);
@@ -306,6 +319,7 @@ int Import(const QString& textPath, const QString& file, bool allowMove)
                 = QStringLiteral("it would have to grow where it stands, over %1 to %2").arg(Hex(start), Hex(end - 1));
             return allowMove;
         },
+        [&] { return allowUnread; },
     };
     const SaveStatus status = document.Save(questions);
     const TablePlace& place = document.Place();
@@ -341,7 +355,8 @@ void DescribeCommandLine(QCommandLineParser& parser)
         "Commands, run without a window:\n"
         "  zarnith --info FILE                        the facts of the image\n"
         "  zarnith --list FILE                        the table as text\n"
-        "  zarnith --import TEXT FILE [--allow-move]  the table from text, saved\n"
+        "  zarnith --import TEXT FILE [--allow-move] [--allow-unread]\n"
+        "                                             the table from text, saved\n"
         "  zarnith --patch UNMODIFIED FILE OUT.bps    a BPS patch from the unmodified image to FILE\n"
         "Their messages go to standard error. Exit status: 0 done, 1 refused or failed (nothing written), "
         "2 usage error."));
@@ -349,10 +364,12 @@ void DescribeCommandLine(QCommandLineParser& parser)
     parser.addVersionOption();
     parser.addOption(QCommandLineOption(InfoOption,
         QStringLiteral("Prints the facts of FILE that Help > Image Information shows (game, size, CRC32, SHA-1, "
-                       "unmodified or not, where the table and the names stand), one 'key: value' a line.")));
+                       "unmodified or not, where the table and the names stand, whether the game reads the "
+                       "table), one 'key: value' a line.")));
     parser.addOption(QCommandLineOption(ListOption,
         QStringLiteral("Prints the sound-move table of FILE as File > Export Table writes it: a comment line, then "
-                       "one entry a line, its number and name.")));
+                       "one entry a line, its number and name; a second comment line when the game does not read "
+                       "the table.")));
     parser.addOption(QCommandLineOption(ImportOption,
         QStringLiteral("Makes the table of FILE the one in the text file TEXT (- for standard input), as File > "
                        "Import Table does, and saves it by Save's rules."),
@@ -360,6 +377,9 @@ void DescribeCommandLine(QCommandLineParser& parser)
     parser.addOption(QCommandLineOption(AllowMoveOption,
         QStringLiteral("With --import: lets a table that no longer fits grow where it stands or move to free "
                        "space.")));
+    parser.addOption(QCommandLineOption(AllowUnreadOption,
+        QStringLiteral("With --import: writes the table even where the game's battle code, changed by another "
+                       "tool, no longer leads to it (edits may then have no effect in the game).")));
     parser.addOption(QCommandLineOption(PatchOption,
         QStringLiteral("Writes OUT.bps, the BPS patch of File > Create Patch from the unmodified image UNMODIFIED "
                        "to FILE. An image of another game or revision is refused; one whose SHA-1 is not the "
@@ -378,7 +398,8 @@ bool AsksForCommand(int argc, char** argv)
         const char* argument = argv[i];
         if (std::strcmp(argument, "--") == 0)
             return false;
-        for (const QString& name : { InfoOption, ListOption, ImportOption, AllowMoveOption, PatchOption }) {
+        for (const QString& name :
+            { InfoOption, ListOption, ImportOption, AllowMoveOption, AllowUnreadOption, PatchOption }) {
             const QByteArray option = "--" + name.toLatin1();
             if (std::strncmp(argument, option.constData(), option.size()) == 0
                 && (argument[option.size()] == '\0' || argument[option.size()] == '='))
@@ -416,6 +437,8 @@ std::optional<int> RunCommandLine(int& argc, char** argv)
         return Usage(QStringLiteral("one command at a time: --info, --list, --import or --patch"));
     if (parser.isSet(AllowMoveOption) && !parser.isSet(ImportOption))
         return Usage(QStringLiteral("--allow-move goes with --import"));
+    if (parser.isSet(AllowUnreadOption) && !parser.isSet(ImportOption))
+        return Usage(QStringLiteral("--allow-unread goes with --import"));
     const auto expect = [&files](qsizetype count) { return files.size() == count; };
     if (parser.isSet(InfoOption))
         return expect(1) ? Info(files[0]) : Usage(QStringLiteral("--info takes one image: zarnith --info FILE"));
@@ -424,7 +447,8 @@ std::optional<int> RunCommandLine(int& argc, char** argv)
     if (parser.isSet(ImportOption)) {
         if (!expect(1))
             return Usage(QStringLiteral("--import takes a text file and one image: zarnith --import TEXT FILE"));
-        return Import(parser.value(ImportOption), files[0], parser.isSet(AllowMoveOption));
+        return Import(
+            parser.value(ImportOption), files[0], parser.isSet(AllowMoveOption), parser.isSet(AllowUnreadOption));
     }
     if (parser.isSet(PatchOption)) {
         if (!expect(2))

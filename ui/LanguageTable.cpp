@@ -298,6 +298,38 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::NotesMore, "… and %1 more.", "… et %1 de plus.");
     set(Row::ImportUnchanged, "The table already holds the moves of %1; nothing changed.",
         "La table contient déjà les attaques de %1; rien n'a changé.");
+    set(Row::PathWarning,
+        "The battle code of this image was changed by another tool: %1. The game may no longer read this "
+        "sound-move table, and edits to it may have no effect in the game.",
+        "Le code des combats de cette rom a été modifié par un autre outil : %1. Le jeu ne lit peut-être plus "
+        "cette table des attaques sonores, et la modifier peut n'avoir aucun effet dans le jeu.");
+    set(Row::NotReadByGame, "not read by the game", "non lue par le jeu");
+    set(Row::WriteUnreadQuestion, "The game may no longer read this sound-move table: %1. Write it all the same?",
+        "Le jeu ne lit peut-être plus cette table des attaques sonores : %1. L'écrire quand même ?");
+    set(Row::InfoTableRead, "Read by the game: yes, its battle code still leads to this table.",
+        "Lue par le jeu : oui, son code des combats mène toujours à cette table.");
+    set(Row::InfoTableNotRead, "Read by the game: no, %1.", "Lue par le jeu : non, %1.");
+    set(Row::PathEndOfFile, "the file ends before the game's battle code",
+        "le fichier se termine avant le code des combats du jeu");
+    set(Row::PathWordsDiffer, "the five words that hold the battle-command table's address disagree",
+        "les cinq mots qui contiennent l'adresse de la table des commandes de combat diffèrent");
+    set(Row::PathCommandTableOutside, "the battle-command table is at %1, outside the file's first 32 MiB",
+        "la table des commandes de combat est à %1, hors des 32 Mio du début du fichier");
+    set(Row::PathFirstCommandMoved, "the first battle command is at %1, not the game's own %2",
+        "la première commande de combat est à %1, pas à celle du jeu, %2");
+    set(Row::PathFirstCommandJumps, "the game's first battle command at %1 starts with a jump to %2",
+        "la première commande de combat du jeu, à %1, commence par un saut vers %2");
+    set(Row::PathCallMoved, "the first battle command calls %1, not the ability effects at %2",
+        "la première commande de combat appelle %1, pas les effets des talents à %2");
+    set(Row::PathCallGone, "the first battle command no longer calls the ability effects at %1",
+        "la première commande de combat n'appelle plus les effets des talents à %1");
+    set(Row::PathAbilityEffectsJump, "the ability effects at %1 start with a jump to %2",
+        "les effets des talents, à %1, commencent par un saut vers %2");
+    set(Row::PathLoadMoved, "the ability effects load the table's address from %1, not from the game's word at %2",
+        "les effets des talents lisent l'adresse de la table à %1, pas dans le mot du jeu à %2");
+    set(Row::PathLoadGone, "the ability effects no longer load the table's address from the game's word at %1",
+        "les effets des talents ne lisent plus l'adresse de la table dans le mot du jeu à %1");
+    set(Row::PathUnknownPlace, "an address the code computes", "une adresse calculée par le code");
 }
 
 } // namespace zarnith

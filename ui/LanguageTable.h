@@ -6,7 +6,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 140;
+inline constexpr int LanguageRowCount = 144;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -140,6 +140,23 @@ inline constexpr int NoteNameMismatch = 124;
 inline constexpr int NoteAmbiguous = 125;
 inline constexpr int NotesMore = 126;
 inline constexpr int ImportUnchanged = 127;
+// A table the game's code no longer leads to.
+inline constexpr int PathWarning = 128;
+inline constexpr int NotReadByGame = 129;
+inline constexpr int WriteUnreadQuestion = 130;
+inline constexpr int InfoTableRead = 131;
+inline constexpr int InfoTableNotRead = 132;
+inline constexpr int PathEndOfFile = 133;
+inline constexpr int PathWordsDiffer = 134;
+inline constexpr int PathCommandTableOutside = 135;
+inline constexpr int PathFirstCommandMoved = 136;
+inline constexpr int PathFirstCommandJumps = 137;
+inline constexpr int PathCallMoved = 138;
+inline constexpr int PathCallGone = 139;
+inline constexpr int PathAbilityEffectsJump = 140;
+inline constexpr int PathLoadMoved = 141;
+inline constexpr int PathLoadGone = 142;
+inline constexpr int PathUnknownPlace = 143;
 } // namespace Row
 
 // The project's home page, quoted in the About text.

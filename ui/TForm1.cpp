@@ -342,6 +342,8 @@ void TForm1::UpdateControls()
             title << Text(Row::ReadOnly);
         if (!editable)
             title << Text(Row::ViewOnly);
+        if (!m_document.ReadByGame().Read())
+            title << Text(Row::NotReadByGame);
         if (!places.isEmpty())
             title << places.join(", ");
     }
@@ -456,6 +458,37 @@ void TForm1::OpenPath(const QString& path)
     m_recent.Add(path);
     FillRecentMenu();
     ReportLoad(opened.Load);
+    // A table that may only be viewed has been told about already.
+    if (m_document.CanEdit() && !m_document.ReadByGame().Read())
+        Message(Text(Row::PathWarning).arg(PathReason(m_document.ReadByGame())), Row::Warning, MbOk);
+}
+
+QString TForm1::PathReason(const GamePath& path) const
+{
+    auto address = [](std::uint32_t value) { return "0x" + Hex(value).rightJustified(8, '0'); };
+    const QString own = address(path.Own);
+    const QString elsewhere = path.Elsewhere ? address(*path.Elsewhere) : Text(Row::PathUnknownPlace);
+    switch (path.Break) {
+    case PathBreak::None:
+        break;
+    case PathBreak::EndOfFile:
+        return Text(Row::PathEndOfFile);
+    case PathBreak::WordsDiffer:
+        return Text(Row::PathWordsDiffer);
+    case PathBreak::CommandTableOutside:
+        return Text(Row::PathCommandTableOutside).arg(elsewhere);
+    case PathBreak::FirstCommandMoved:
+        return Text(Row::PathFirstCommandMoved).arg(elsewhere, own);
+    case PathBreak::FirstCommandJumps:
+        return Text(Row::PathFirstCommandJumps).arg(own, elsewhere);
+    case PathBreak::CallMoved:
+        return path.Elsewhere ? Text(Row::PathCallMoved).arg(elsewhere, own) : Text(Row::PathCallGone).arg(own);
+    case PathBreak::AbilityEffectsJump:
+        return Text(Row::PathAbilityEffectsJump).arg(own, elsewhere);
+    case PathBreak::LoadMoved:
+        return path.Elsewhere ? Text(Row::PathLoadMoved).arg(elsewhere, own) : Text(Row::PathLoadGone).arg(own);
+    }
+    return {};
 }
 
 void TForm1::ReportLoad(const LoadResult& load)
@@ -495,6 +528,11 @@ SaveQuestions TForm1::Questions()
         },
         [this](std::uint32_t start, std::uint32_t end) {
             return Message(Text(Row::GrowQuestion).arg(Hex(start), Hex(end - 1)), Row::Warning, MbYesNo | MbDefButton2)
+                == IdYes;
+        },
+        [this] {
+            return Message(Text(Row::WriteUnreadQuestion).arg(PathReason(m_document.ReadByGame())), Row::Warning,
+                       MbYesNo | MbDefButton2)
                 == IdYes;
         },
     };
@@ -542,6 +580,7 @@ void TForm1::ReportSave(SaveStatus status, const std::function<QString(const QSt
         refused(Row::ReasonNoFreeSpace);
         break;
     case SaveStatus::MoveDeclined:
+    case SaveStatus::UnreadDeclined:
         break;
     case SaveStatus::MoveFailed:
         if (intoCopy)
@@ -921,6 +960,8 @@ void TForm1::ImageInformation1Click()
     } else {
         lines << Text(Row::InfoTableUnread).arg(Hex(facts.TableWord));
     }
+    lines << (facts.ReadByGame.Read() ? Text(Row::InfoTableRead)
+                                      : Text(Row::InfoTableNotRead).arg(PathReason(facts.ReadByGame)));
     lines << Text(facts.NamesAtOwnOffset ? Row::InfoNamesOwn : Row::InfoNamesMoved)
                  .arg(Hex(facts.NamesOffset))
                  .arg(facts.MoveCount);

@@ -123,6 +123,8 @@ private:
     bool ConfirmReplace();
     void OpenPath(const QString& path);
     void ReportLoad(const LoadResult& load);
+    // Why the game no longer reads the table, in the current language.
+    QString PathReason(const GamePath& path) const;
     SaveQuestions Questions();
     bool SaveDocument();
     bool SaveDocumentAs();

@@ -64,6 +64,7 @@ Document::OpenResult Document::Open(const std::string& path, const AskRepairFunc
     Close();
     m_rom = std::move(next);
     m_path = path;
+    m_gamePath = CheckGamePath(File(), *Game());
     ReadMoveNames(*m_rom, m_names);
     SoundMoveTable table;
     const AskRepairFunction keep = [](int, std::uint16_t) { return false; };
@@ -79,6 +80,7 @@ void Document::Close()
     m_path.clear();
     m_place = TablePlace {};
     m_status = TableStatus::NotLocated;
+    m_gamePath = {};
     Reset(SoundMoveTable {});
 }
 
@@ -202,10 +204,17 @@ bool Document::Redo()
     return true;
 }
 
+bool Document::ConfirmUnread(const SaveQuestions& ask)
+{
+    return m_gamePath.Read() || (ask.WriteUnread && ask.WriteUnread());
+}
+
 SaveStatus Document::Save(const SaveQuestions& ask)
 {
     if (!CanSave())
         return SaveStatus::NotVerified;
+    if (!ConfirmUnread(ask))
+        return SaveStatus::UnreadDeclined;
     SaveStatus status = SaveSoundMoves(*m_rom, m_place, Table(), LargestMove(), ask);
     if (SaveSucceeded(status))
         m_saved = m_current;
@@ -228,6 +237,8 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
     }
     if (const OpenError refused = ReplaceRefused(path); refused != OpenError::None)
         return { SaveAsStatus::TargetRefused, SaveStatus::NotVerified, refused };
+    if (!ConfirmUnread(ask))
+        return { SaveAsStatus::TableNotSaved, SaveStatus::UnreadDeclined };
 
     FileHandle handle = NoFile;
     std::string copyPath;
@@ -267,6 +278,7 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
         return { SaveAsStatus::ReopenFailed, status, reopened };
     m_rom = std::move(next);
     m_path = path;
+    m_gamePath = CheckGamePath(File(), *Game());
     m_place = std::move(place);
     m_saved = m_current;
     return { SaveAsStatus::Saved, status };
@@ -293,6 +305,7 @@ std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& fac
     } else {
         lines.insert(lines.end(), { { "table", "unverified" }, { "table word", "0x" + Hex(facts.TableWord) } });
     }
+    lines.emplace_back("table read", facts.ReadByGame.Read() ? "yes" : "no (" + GamePathText(facts.ReadByGame) + ")");
     lines.insert(lines.end(),
         { { "names", facts.NamesAtOwnOffset ? "own" : "moved" }, { "names offset", "0x" + Hex(facts.NamesOffset) },
             { "moves", std::to_string(facts.MoveCount) } });
@@ -320,6 +333,7 @@ ImageFacts Document::Facts(Hasher& sha1)
     facts.TableAtOwnOffset = facts.TableOffset == game.SoundMovesOffset;
     facts.TableEntries = CanEdit() ? m_place.Count : 0;
     facts.TableWord = m_rom->TableWord().value_or(0);
+    facts.ReadByGame = CheckGamePath(File(), game);
     facts.NamesAtOwnOffset = m_rom->NamesAtOwnOffset();
     facts.NamesOffset = m_rom->NamesListOffset();
     facts.MoveCount = static_cast<int>(m_names.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rom/GamePath.h"
 #include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
@@ -72,6 +73,7 @@ struct ImageFacts
     std::optional<std::uint32_t> TableOffset; // nothing when the game's word points outside the file
     int TableEntries = 0; // in the file, for a verified table
     std::uint32_t TableWord = 0; // what the game's table word holds
+    GamePath ReadByGame; // whether the game's code still leads to the table word, and if not why
     bool NamesAtOwnOffset = false;
     std::uint32_t NamesOffset = 0; // move 0's slot
     int MoveCount = 0;
@@ -152,6 +154,11 @@ public:
     // when the word points outside the file or nothing is open.
     std::optional<std::uint32_t> TableOffset() const;
 
+    // Whether the game's code still leads from its battle loop to the table word, as the file
+    // held it when opened (or saved as); where not, edits to the table may have no effect in the
+    // game, and Save asks before writing it.
+    const GamePath& ReadByGame() const { return m_gamePath; }
+
     // Whether the table may be edited and written to a copy: a verified table of a supported ROM.
     bool CanEdit() const { return IsOpen() && m_status == TableStatus::Verified; }
     // Whether it may also be written to the open file.
@@ -182,7 +189,8 @@ public:
     bool Redo();
 
     // Writes the table; on success the file holds the current step, after a failed write none.
-    // NotVerified when the table may not be written to the open file.
+    // NotVerified when the table may not be written to the open file. Where the game no longer
+    // reads the table (ReadByGame), asks WriteUnread first: UnreadDeclined on no.
     SaveStatus Save(const SaveQuestions& ask);
 
     // Writes the whole image with the table to path, by the rules of Save, without touching the
@@ -190,7 +198,7 @@ public:
     // it takes path's place in one step, so that path is never half written. On success the
     // document goes on with the file at path, which holds the current step. Path naming the open
     // file is a plain Save. Where path is a symbolic link, the file it names is written and the
-    // link stays.
+    // link stays. Asks WriteUnread as Save does, once, before the copy is made.
     SaveAsResult SaveAs(const std::string& path, const SaveQuestions& ask);
 
     // The facts of the open file as it stands on disk, read whole once for its CRC32 and for its
@@ -218,6 +226,9 @@ private:
     PatchResult OpenPatchSource(const std::string& path, RomAccess& source);
     // Whether sha1 is that of the open game's unmodified release.
     bool IsRelease(const std::string& sha1) const;
+    // False when the game does not read the table and the user does not want it written all the
+    // same.
+    bool ConfirmUnread(const SaveQuestions& ask);
     bool Apply(const std::function<bool(SoundMoveTable&)>& edit);
     void Reset(SoundMoveTable table);
 
@@ -228,6 +239,7 @@ private:
     MoveNameList m_names;
     TablePlace m_place;
     TableStatus m_status = TableStatus::NotLocated;
+    GamePath m_gamePath;
     std::vector<SoundMoveTable> m_history { 1 };
     std::size_t m_current = 0;
     std::size_t m_saved = 0;

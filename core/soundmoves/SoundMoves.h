@@ -118,6 +118,7 @@ enum class SaveStatus {
     NotMoves, // the longer table holds entries that are not moves, so it may not leave the game's own place
     NoFreeSpace, // the longer table fits nowhere
     MoveDeclined, // the user did not want the table moved or grown
+    UnreadDeclined, // the user did not want to write a table the game does not read (see Document)
     // Writing failed.
     MoveFailed, // the moved table is not in place: the game's word still points at the old table, and
                 // whatever part of the copy was written stays in the free space
@@ -131,12 +132,15 @@ inline bool SaveSucceeded(SaveStatus status)
 
 // The questions Save may put: whether to overwrite a change another program made to the table,
 // whether to move a table that no longer fits to newOffset with the word at pointerAt pointing
-// to it, and whether to let it grow where it stands to take [start, end).
+// to it, and whether to let it grow where it stands to take [start, end). The document asks
+// WriteUnread first, once, before writing a table the game's code no longer leads to; without
+// it such a table is not written.
 struct SaveQuestions
 {
     std::function<bool()> OverwriteChange;
     std::function<bool(std::uint32_t newOffset, std::uint32_t pointerAt)> ConfirmMove;
     std::function<bool(std::uint32_t start, std::uint32_t end)> ConfirmGrow;
+    std::function<bool()> WriteUnread = nullptr;
 };
 
 // Writes table to the file, makes it durable, and updates place to what the file now holds.

@@ -68,6 +68,7 @@ expect 0 "--import with --allow-move" --import "$dir/eleven.txt" "$dir/en.gba" -
 
 expect 0 "--info" --info "$dir/en.gba"
 grep -qx 'code: BPRE' "$dir/out" && grep -qx 'sha1: [0-9a-f]\{40\}' "$dir/out" || fail "--info: $(cat "$dir/out")"
+grep -qx 'table read: yes' "$dir/out" || fail "--info of an intact path: $(cat "$dir/out")"
 expect 0 "--patch" --patch "$dir/before.gba" "$dir/en.gba" "$dir/p.bps"
 [ "$(head -c 4 "$dir/p.bps")" = BPS1 ] || fail "--patch wrote no patch"
 grep -q 'warning: .*before.gba is not the unmodified release' "$dir/err" || fail "no warning: $(cat "$dir/err")"
@@ -78,12 +79,27 @@ if chattr +i "$dir/other.gba" 2>/dev/null; then
     chattr -i "$dir/other.gba"
 fi
 
+# A table the game no longer reads: told, listed with a note, written only when allowed.
+rom --unread "$dir/unread.gba"
+cp "$dir/unread.gba" "$dir/unread-before.gba"
+expect 0 "--info of a table not read" --info "$dir/unread.gba"
+grep -qx "table read: no (the first battle command is at 0x089A3811, not the game's own 0x0801D761)" "$dir/out" \
+    || fail "--info: $(grep 'table read' "$dir/out")"
+expect 0 "--list of a table not read" --list "$dir/unread.gba"
+sed -n 2p "$dir/out" | grep -q '^# The game does not read this table: the first battle command' || fail "--list: $(head -n 2 "$dir/out")"
+expect 1 "--import into a table not read" --import "$dir/eleven.txt" "$dir/unread.gba"
+cmp -s "$dir/unread.gba" "$dir/unread-before.gba" || fail "--import into a table not read changed the image"
+grep -q 'does not read this sound-move table.*--allow-unread' "$dir/err" || fail "no reason: $(cat "$dir/err")"
+expect 0 "--import with --allow-unread" --import "$dir/eleven.txt" "$dir/unread.gba" --allow-unread --allow-move
+[ "$(z --list "$dir/unread.gba" | numbers)" = "$(seq 1 11 | tr '\n' ' ')" ] || fail "--allow-unread wrote no table"
+expect 2 "--allow-unread alone" --allow-unread "$dir/en.gba"
+
 expect 2 "--list without an image" --list
 expect 2 "--patch without its patch" --patch "$dir/before.gba" "$dir/en.gba"
 expect 2 "--allow-move alone" --allow-move "$dir/en.gba"
 expect 2 "an unknown option" --lisst "$dir/en.gba"
 expect 0 "--help" --help
-grep -q -- '--import <TEXT>' "$dir/out" || fail "--help lacks --import"
+grep -q -- '--import <TEXT>' "$dir/out" && grep -q -- '--allow-unread' "$dir/out" || fail "--help: $(cat "$dir/out")"
 
 [ "$failures" -eq 0 ] && echo "command line: all checks passed"
 [ "$failures" -eq 0 ]

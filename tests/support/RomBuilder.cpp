@@ -1,5 +1,7 @@
 #include "RomBuilder.h"
 
+#include "rom/GamePath.h"
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -121,7 +123,41 @@ RomImage RomImage::For(const GameInfo& game, const std::vector<std::uint16_t>& t
         image.PutName(list, id, SyntheticName(id));
     image.PutWord(game.NamesWordAt, game.NamesAddress);
     image.PutWord(game.TableWordAt, RomBase + game.SoundMovesOffset);
+    image.PutGamePath(game);
     return image.PutTable(game.SoundMovesOffset, table);
+}
+
+RomImage& RomImage::PutGamePath(const GameInfo& game)
+{
+    const BattlePath* path = FindBattlePath(game);
+    if (path == nullptr)
+        return *this;
+    constexpr std::uint16_t SaveRegisters = 0xB5F0; // push {r4-r7, lr}
+    for (std::uint32_t at : path->CommandWordsAt)
+        PutWord(at, path->CommandTable);
+    PutWord(path->CommandTable - RomBase, path->FirstCommand);
+    PutHalfword(path->FirstCommand - 1 - RomBase, SaveRegisters);
+    PutHalfword(path->AbilityEffects - RomBase, SaveRegisters);
+    const std::vector<std::uint16_t> call = ThumbCall(RomBase + path->CallAt, path->AbilityEffects);
+    PutHalfword(path->CallAt, call[0]).PutHalfword(path->CallAt + 2, call[1]);
+    return PutHalfword(path->TableLoadAt, ThumbLoad(RomBase + path->TableLoadAt, RomBase + game.TableWordAt));
+}
+
+RomImage& RomImage::PutHalfword(std::size_t offset, std::uint16_t value)
+{
+    return Put(offset, { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8) });
+}
+
+std::vector<std::uint16_t> ThumbCall(std::uint32_t from, std::uint32_t to)
+{
+    const std::uint32_t distance = (to - (from + 4)) >> 1;
+    return { static_cast<std::uint16_t>(0xF000 | (distance >> 11 & 0x7FF)),
+        static_cast<std::uint16_t>(0xF800 | (distance & 0x7FF)) };
+}
+
+std::uint16_t ThumbLoad(std::uint32_t from, std::uint32_t word, int rd)
+{
+    return static_cast<std::uint16_t>(0x4800 | rd << 8 | ((word - ((from + 4) & ~3u)) / 4 & 0xFF));
 }
 
 RomImage& RomImage::PutWord(std::size_t offset, std::uint32_t value)

@@ -57,10 +57,14 @@ public:
 
     // An image of the game's layout: header code and revision, the synthetic names in 13-byte
     // zero-padded slots after move 0's "-", a table of the given moves followed by the end pair,
-    // and the game's two words pointing at both.
+    // the game's two words pointing at both, and the game's path to the table (PutGamePath).
     static RomImage For(const GameInfo& game, const std::vector<std::uint16_t>& table = SyntheticTable());
 
     RomImage& Header(std::string_view code, std::uint8_t revision);
+    // The game's intact path to the table word: the five words, the command table's command 0,
+    // `push {r4-r7, lr}` at command 0 and the ability effects, the BL and the ldr.
+    RomImage& PutGamePath(const GameInfo& game);
+    RomImage& PutHalfword(std::size_t offset, std::uint16_t value);
     RomImage& Put(std::size_t offset, const Bytes& bytes);
     RomImage& PutMove(std::size_t offset, std::uint16_t id);
     RomImage& PutWord(std::size_t offset, std::uint32_t value);
@@ -78,6 +82,11 @@ public:
 
     Bytes Data;
 };
+
+// Thumb instructions at address from: a BL to address to (two halfwords), and an
+// `ldr rd, [pc, #imm]` of the word at address word.
+std::vector<std::uint16_t> ThumbCall(std::uint32_t from, std::uint32_t to);
+std::uint16_t ThumbLoad(std::uint32_t from, std::uint32_t word, int rd = 0);
 
 // The bytes of a regular file; nothing for anything else.
 Bytes ReadAll(const std::string& path);

@@ -757,6 +757,35 @@ private slots:
         QCOMPARE(RecentFiles().Paths(), (QStringList { copy, path }));
     }
 
+    void aTableTheGameNoLongerReadsIsToldAndWrittenOnlyOnYes()
+    {
+        // Another tool's battle-command table, whose command 0 is its own code.
+        QString path = Write(RomImage::For(Emerald).PutWord(0x31BD10, 0x089A3811));
+        const Bytes before = testing::ReadAll(path.toStdString());
+        Open(path);
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 1 });
+        QVERIFY(dialogs->Messages[0].Text.contains("the first battle command is at 0x089A3811, not the game's own "
+                                                   "0x08045FFD"));
+        QVERIFY(form->windowTitle().contains(QString::fromUtf8("Emerald \u2014 not read by the game \u2014")));
+        Select(0, 6);
+        form->ChangeMoveButton->click();
+        const QString copy = QDir::fromNativeSeparators(QString::fromStdString(dir->File("copy.gba")));
+        dialogs->SaveFiles.push_back(copy);
+        dialogs->Answers = { IdNo, IdNo };
+        form->Save1->trigger();
+        form->SaveAs1->trigger();
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 3 });
+        QCOMPARE(dialogs->Messages[2].Text, dialogs->Messages[1].Text);
+        QVERIFY(dialogs->Messages[1].Text.startsWith("The game may no longer read this sound-move table"));
+        QCOMPARE(dialogs->Messages[1].Flags, MbYesNo | MbDefButton2);
+        QCOMPARE(testing::ReadAll(path.toStdString()), before);
+        QVERIFY(!QFileInfo::exists(copy) && form->isWindowModified());
+        dialogs->Answers = { IdYes };
+        form->Save1->trigger();
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Saved));
+        QCOMPARE(testing::ReadAll(path.toStdString())[TableAt(0)], 7);
+    }
+
     void aReadOnlyFileIsForViewingAndSavingElsewhere()
     {
         RomImage image = RomImage::For(Emerald, { 0, 2 });
@@ -871,7 +900,8 @@ private slots:
         QCOMPARE(dialogs->Messages.back().Text,
             QString("File: %1\nSize: %2 bytes\nGame: Emerald (code BPEE, version byte 0)\nCRC32: %3\nSHA-1: %4\nState: "
                     "modified (its SHA-1 is not the release's).\nSound-move table: at the game's own place, 0x31BCF8, "
-                    "10 entries.\nMove names: the game's own list, 0x31977C, 354 moves.")
+                    "10 entries.\nRead by the game: yes, its battle code still leads to this table.\nMove names: the "
+                    "game's own list, 0x31977C, 354 moves.")
                 .arg(QDir::toNativeSeparators(path))
                 .arg(bytes.size())
                 .arg(QString::number(Crc32(bytes), 16).toUpper().rightJustified(8, '0'), sha1));
