@@ -3,10 +3,11 @@
 #include <QString>
 
 #include <array>
+#include <type_traits>
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 140;
+inline constexpr int LanguageRowCount = 150;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -140,7 +141,47 @@ inline constexpr int NoteNameMismatch = 124;
 inline constexpr int NoteAmbiguous = 125;
 inline constexpr int NotesMore = 126;
 inline constexpr int ImportUnchanged = 127;
+// What was read and what may not be, told as it is.
+inline constexpr int InfoReplaced = 128;
+inline constexpr int EndedBeforeWord = 129;
+inline constexpr int InfoTableCut = 130;
+inline constexpr int InfoNamesWordCut = 131;
+inline constexpr int InfoNamesListCut = 132;
+inline constexpr int PastAddressSpace = 133;
+inline constexpr int ReasonOtherImage = 134;
+inline constexpr int ReasonNameTooLong = 135;
+inline constexpr int PatchOtherRevision = 136;
+inline constexpr int NotSupportedCode = 137;
+inline constexpr int NotSupportedShort = 138;
+inline constexpr int EmulatorNotProgram = 139;
+inline constexpr int PlayUnsaved = 140;
+inline constexpr int Entries = 141;
+inline constexpr int OneEntry = 142;
+inline constexpr int ReasonAmbiguousName = 143;
+inline constexpr int ReasonByteOrderMark = 144;
+inline constexpr int NoteLooseName = 145;
+inline constexpr int NoteWindows1252 = 146;
+inline constexpr int ExportOverOtherImage = 147;
+inline constexpr int ReasonPatchOverOtherImage = 148;
 } // namespace Row
+
+// A number or a text as it fills a message.
+inline QString FillText(const QString& text)
+{
+    return text;
+}
+template <class Number>
+requires std::is_arithmetic_v<Number> QString FillText(Number number)
+{
+    return QString::number(number);
+}
+
+// text with its %1, %2, ... filled in one step, so that nothing filled in (a path holding "%2")
+// is filled again.
+template <class... Values> QString Fill(const QString& text, const Values&... values)
+{
+    return text.arg(FillText(values)...);
+}
 
 // The project's home page, quoted in the About text.
 QString HomePage();

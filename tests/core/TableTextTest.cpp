@@ -30,8 +30,9 @@ TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
         { "99999999999999999999\n", {}, TextProblem::NotAMove, 1, "99999999999999999999", {} },
         { "1\n2POUND\n", {}, TextProblem::UnknownName, 2, "2POUND", {} },
         { "1\n2\n3\n4\n5\n# more\n1\n", {}, TextProblem::TooManyEntries, 7, "", {} },
-        { "1\n\xC3\x28\n", {}, TextProblem::NotText, 2, "", {} },
-        { "1\n\xED\xA0\x80\n", {}, TextProblem::NotText, 2, "", {} }, // a UTF-16 surrogate
+        // Not UTF-8 (a lone lead byte, a UTF-16 surrogate): read as Windows-1252.
+        { "1\n\xC3\x28\n", {}, TextProblem::UnknownName, 2, "\xC3\x83(", {} },
+        { "1\n\xED\xA0\x80\n", {}, TextProblem::UnknownName, 2, "\xC3\xAD\xC2\xA0\xE2\x82\xAC", {} },
         { std::string("1\n2\0\n", 5), {}, TextProblem::NotText, 2, "", {} },
         { "# nothing\n\n", {}, TextProblem::NoEntries, 0, "", {} },
         { std::string(MaxTableTextSize + 1, '1'), {}, TextProblem::TooLarge, 0, "", {} },
