@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "LanguageTable.h"
 #include "QtSha1.h"
 #include "TableTextFile.h"
 #include "soundmoves/Document.h"
@@ -40,7 +41,23 @@ int Usage(const QString& message)
 
 QString Shown(const QString& path)
 {
-    return path == QStringLiteral("-") ? QStringLiteral("standard input") : QDir::toNativeSeparators(path);
+    return QDir::toNativeSeparators(path);
+}
+
+// The text --import reads: "-" is standard input, and only there.
+QString ShownText(const QString& path)
+{
+    return path == QStringLiteral("-") ? QStringLiteral("standard input") : Shown(path);
+}
+
+QString Entries(int count)
+{
+    return count == 1 ? QStringLiteral("1 entry") : Fill(QStringLiteral("%1 entries"), count);
+}
+
+QString GameName(const GameInfo& game)
+{
+    return QString::fromUtf8(game.Name.data(), static_cast<qsizetype>(game.Name.size()));
 }
 
 QString Hex(std::uint32_t value)
@@ -48,15 +65,19 @@ QString Hex(std::uint32_t value)
     return QStringLiteral("0x") + QString::number(value, 16).toUpper();
 }
 
-QString OpenReason(OpenError error)
+// Why a file could not be opened: to be read, or (writing) replaced.
+QString OpenReason(OpenError error, bool writing = false)
 {
     switch (error) {
     case OpenError::Missing:
         return QStringLiteral("it does not exist");
     case OpenError::Permission:
-        return QStringLiteral("you are not allowed to read it");
+        return writing ? QStringLiteral("it may not be written (it is read-only or locked)")
+                       : QStringLiteral("you are not allowed to read it");
     case OpenError::NotRegularFile:
         return QStringLiteral("it is not a regular file");
+    case OpenError::NameTooLong:
+        return QStringLiteral("its name is too long for the system");
     case OpenError::None:
     case OpenError::Other:
         break;
@@ -74,7 +95,12 @@ bool OpenSupported(Document& document, const QString& path)
         return false;
     }
     if (!opened.Supported) {
-        Say(QStringLiteral("%1: not an image of a supported game").arg(Shown(path)));
+        if (opened.Code.empty())
+            Say(QStringLiteral("%1: not an image of a supported game (it ends before a cartridge header's game code)")
+                    .arg(Shown(path)));
+        else
+            Say(Fill(QStringLiteral("%1: not an image of a supported game (code %2, version byte %3)"), Shown(path),
+                QString::fromStdString(PrintableCode(opened.Code)), opened.Revision));
         return false;
     }
     return true;
@@ -95,7 +121,16 @@ bool OpenImage(Document& document, const QString& path)
                 .arg(shown, Hex(document.Game()->TableWordAt)));
         break;
     case TableStatus::EndOfFile:
-        Say(QStringLiteral("%1: the file ends before its sound-move table does").arg(shown));
+        if (!rom.TableWord())
+            Say(QStringLiteral("%1: the file ends before the game's pointer at %2 to its sound-move table")
+                    .arg(shown, Hex(document.Game()->TableWordAt)));
+        else
+            Say(QStringLiteral("%1: the file ends before its sound-move table does").arg(shown));
+        break;
+    case TableStatus::PastAddressSpace:
+        Say(QStringLiteral("%1: the sound-move table at %2 runs past 0x1FFFFFF, where the cartridge's address space "
+                           "ends")
+                .arg(shown, Hex(rom.SoundMovesOffset())));
         break;
     case TableStatus::NoEndPair:
     case TableStatus::NotMoves:
@@ -117,11 +152,21 @@ QString RefusalReason(const TextRefusal& refusal, const Document& document)
     case TextProblem::UnknownName:
         return QStringLiteral("no move of this image is named \"%1\"").arg(word);
     case TextProblem::NotAMove:
-        return QStringLiteral("%1 is not a move of this image (its moves are 1 to %2)")
-            .arg(word)
-            .arg(document.LargestMove());
+        return Fill(
+            QStringLiteral("%1 is not a move of this image (its moves are 1 to %2)"), word, document.LargestMove());
     case TextProblem::TooManyEntries:
-        return QStringLiteral("more entries than this image has moves (%1)").arg(document.Names().size());
+        return Fill(QStringLiteral("more than %1 entries, one for each move this image names (numbers up to %2 are "
+                                   "moves)"),
+            document.Names().size(), document.LargestMove());
+    case TextProblem::AmbiguousName: {
+        QStringList moves;
+        for (std::uint16_t id : refusal.Moves)
+            moves << Fill(QStringLiteral("%1 (%2)"), QString::fromStdString(document.Names()[id - 1]), id);
+        return Fill(QStringLiteral("spaces and hyphens aside, \"%1\" names more than one move of this image: %2"), word,
+            moves.join(QStringLiteral(", ")));
+    }
+    case TextProblem::ByteOrderMark:
+        return QStringLiteral("a byte-order mark (U+FEFF) stands inside the text, where only its start may hold one");
     case TextProblem::NoEntries:
         return QStringLiteral("it names no move");
     case TextProblem::None:
@@ -133,10 +178,19 @@ QString RefusalReason(const TextRefusal& refusal, const Document& document)
 QString NoteText(const TextNote& note, const Document& document)
 {
     const QString given = QString::fromStdString(note.Given);
+    if (note.Kind == TextNoteKind::Windows1252)
+        return QStringLiteral("the text is not UTF-8: it was read as Windows-1252");
     const QString name = QString::fromStdString(document.Names()[note.Id - 1]);
-    if (note.Kind == TextNoteKind::AmbiguousName)
-        return QStringLiteral("\"%1\" names more than one move; move %2 was taken").arg(given).arg(note.Id);
-    return QStringLiteral("move %1 is %2 in this image, not %3").arg(note.Id).arg(name, given);
+    switch (note.Kind) {
+    case TextNoteKind::AmbiguousName:
+        return Fill(QStringLiteral("\"%1\" names more than one move; move %2 was taken"), given, note.Id);
+    case TextNoteKind::LooseName:
+        return Fill(QStringLiteral("\"%1\" was read as %2 (move %3), spaces and hyphens aside"), given, name, note.Id);
+    case TextNoteKind::NameMismatch:
+    case TextNoteKind::Windows1252:
+        break;
+    }
+    return Fill(QStringLiteral("move %1 is %2 in this image, not %3"), note.Id, name, given);
 }
 
 QString SaveRefusal(SaveStatus status)
@@ -146,6 +200,8 @@ QString SaveRefusal(SaveStatus status)
         return QStringLiteral("its sound-move table could not be located safely");
     case SaveStatus::Replaced:
         return QStringLiteral("another file has taken its place");
+    case SaveStatus::OtherImage:
+        return QStringLiteral("another program has made it an image of another game or revision");
     case SaveStatus::Shorter:
         return QStringLiteral("it is now shorter than its sound-move table");
     case SaveStatus::PointerChanged:
@@ -182,6 +238,10 @@ int Info(const QString& file)
         return Failed;
     QtSha1 sha1;
     const ImageFacts facts = document.Facts(sha1);
+    if (facts.Replaced) {
+        Say(QStringLiteral("%1: another file has taken its place while it was read").arg(Shown(file)));
+        return Failed;
+    }
     for (const auto& [key, value] : FactLines(facts))
         std::printf("%s: %s\n", key.c_str(), value.c_str());
     if (std::fflush(stdout) != 0) {
@@ -212,13 +272,34 @@ int Patch(const QString& unmodified, const QString& file, const QString& patch)
     const GameInfo& game = *document.Game();
     switch (result.Status) {
     case PatchStatus::Written:
-        Say(QStringLiteral("%1: patch written (%2 bytes)").arg(shownPatch).arg(result.Size));
+        Say(Fill(QStringLiteral("%1: patch written (%2 bytes)"), shownPatch, result.Size));
         return Done;
-    case PatchStatus::WrongGame:
-        Say(QStringLiteral("%1: not an image of %2 (code %3, version byte %4); nothing was written")
-                .arg(shownSource, QString::fromUtf8(game.Name.data(), static_cast<qsizetype>(game.Name.size())),
-                    QString::fromLatin1(game.Code.data(), static_cast<qsizetype>(game.Code.size())))
-                .arg(game.Revision));
+    case PatchStatus::WrongGame: {
+        const QString code = QString::fromLatin1(game.Code.data(), static_cast<qsizetype>(game.Code.size()));
+        const GameInfo* found = result.FoundCode == game.Code
+            ? FindGame(result.FoundCode, static_cast<std::uint8_t>(result.FoundRevision))
+            : nullptr;
+        if (found != nullptr)
+            Say(Fill(QStringLiteral("%1 is %2 (code %3, version byte %4), another revision: the patch needs %5 "
+                                    "(version byte %6); nothing was written"),
+                shownSource, GameName(*found), code, result.FoundRevision,
+                game.Revision == 0 ? GameName(game) + QStringLiteral(" (1.0)") : GameName(game), game.Revision));
+        else if (result.FoundCode.empty())
+            Say(Fill(QStringLiteral("%1: not an image of %2 (code %3, version byte %4): it ends before a cartridge "
+                                    "header's game code; nothing was written"),
+                shownSource, GameName(game), code, game.Revision));
+        else
+            Say(Fill(QStringLiteral("%1: not an image of %2 (code %3, version byte %4), but code %5, version byte "
+                                    "%6; nothing was written"),
+                shownSource, GameName(game), code, game.Revision,
+                QString::fromStdString(PrintableCode(result.FoundCode)), result.FoundRevision));
+        break;
+    }
+    case PatchStatus::Replaced:
+        Say(QStringLiteral("%1: another file has taken its place; nothing was written").arg(Shown(file)));
+        break;
+    case PatchStatus::OverImage:
+        Say(QStringLiteral("%1 is an image of a supported game, not a patch; nothing was written").arg(shownPatch));
         break;
     case PatchStatus::ReadFailed:
         // An error is the unmodified image's, met opening it; otherwise reading either failed.
@@ -233,7 +314,7 @@ int Patch(const QString& unmodified, const QString& file, const QString& patch)
         break;
     case PatchStatus::TargetRefused:
         Say(QStringLiteral("%1 may not be replaced: %2; nothing was written")
-                .arg(shownPatch, OpenReason(result.Error)));
+                .arg(shownPatch, OpenReason(result.Error, true)));
         break;
     case PatchStatus::CreateFailed:
         Say(QStringLiteral("%1: no new file could be created in its folder; nothing was written").arg(shownPatch));
@@ -270,25 +351,30 @@ int Import(const QString& textPath, const QString& file, bool allowMove, bool al
     if (!OpenImage(document, file))
         return Failed;
     const QString shownFile = Shown(file);
-    const QString shownText = Shown(textPath);
+    const QString shownText = ShownText(textPath);
     if (document.IsReadOnly()) {
         Say(QStringLiteral("%1: the file is read-only; nothing was written").arg(shownFile));
         return Failed;
     }
     if (!document.ReadByGame().Read() && !allowUnread) {
-        Say(QStringLiteral("%1: the game does not read this sound-move table: %2. Nothing was written; "
-                           "--allow-unread allows that")
-                .arg(shownFile, QString::fromStdString(GamePathText(document.ReadByGame()))));
+        Say(Fill(QStringLiteral("%1: the game does not read this sound-move table: %2. Nothing was written; "
+                                "--allow-unread allows that"),
+            shownFile, QString::fromStdString(GamePathText(document.ReadByGame()))));
         return Failed;
     }
-    const std::optional<QByteArray> text = ReadTableTextFile(textPath);
+    TextReadError error = TextReadError::None;
+    const std::optional<QByteArray> text = ReadTableTextFile(textPath, &error);
     if (!text) {
-        Say(QStringLiteral("%1: cannot be read; nothing was written").arg(shownText));
+        const QString why = error == TextReadError::Missing ? QStringLiteral(": it does not exist")
+            : error == TextReadError::NotFile               ? QStringLiteral(": it is neither a file nor a pipe")
+                                                            : QString();
+        Say(Fill(QStringLiteral("%1: cannot be read%2; nothing was written"), shownText, why));
         return Failed;
     }
     const ImportResult imported = document.Import(std::string_view(text->constData(), text->size()));
     for (const TextNote& note : imported.Notes)
-        Say(QStringLiteral("%1:%2: note: %3").arg(shownText).arg(note.Line).arg(NoteText(note, document)));
+        Say(note.Line > 0 ? Fill(QStringLiteral("%1:%2: note: %3"), shownText, note.Line, NoteText(note, document))
+                          : Fill(QStringLiteral("%1: note: %2"), shownText, NoteText(note, document)));
     switch (imported.Status) {
     case ImportStatus::Imported:
         break;
@@ -297,7 +383,7 @@ int Import(const QString& textPath, const QString& file, bool allowMove, bool al
         return Done;
     case ImportStatus::Refused: {
         const TextRefusal& refusal = imported.Refusal;
-        const QString where = refusal.Line > 0 ? QStringLiteral("%1:%2").arg(shownText).arg(refusal.Line) : shownText;
+        const QString where = refusal.Line > 0 ? Fill(QStringLiteral("%1:%2"), shownText, refusal.Line) : shownText;
         Say(QStringLiteral("%1: %2; nothing was written").arg(where, RefusalReason(refusal, document)));
         return Failed;
     }
@@ -323,7 +409,7 @@ int Import(const QString& textPath, const QString& file, bool allowMove, bool al
     };
     const SaveStatus status = document.Save(questions);
     const TablePlace& place = document.Place();
-    const QString entries = QStringLiteral("%1 entries").arg(document.Table().Count());
+    const QString entries = Entries(document.Table().Count());
     switch (status) {
     case SaveStatus::Saved:
         Say(QStringLiteral("%1: saved %2 at %3").arg(shownFile, entries, Hex(place.Offset)));
@@ -409,25 +495,36 @@ bool AsksForCommand(int argc, char** argv)
     return false;
 }
 
+std::optional<int> AnswerArguments(QCommandLineParser& parser, const QStringList& arguments)
+{
+    if (!parser.parse(arguments))
+        return Usage(parser.errorText());
+    // --help-all lists Qt's own options too, which only process() knows; it ends the program.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(arguments);
+    const bool help = parser.isSet(QStringLiteral("help"));
+    const bool version = parser.isSet(QStringLiteral("version"));
+    if ((help || version) && (parser.optionNames().size() > 1 || !parser.positionalArguments().isEmpty()))
+        return Usage(QStringLiteral("--help and --version go alone"));
+    if (help) {
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return Done;
+    }
+    if (version) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+            qPrintable(QCoreApplication::applicationVersion()));
+        return Done;
+    }
+    return std::nullopt;
+}
+
 std::optional<int> RunCommandLine(int& argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     DescribeCommandLine(parser);
-    if (!parser.parse(QCoreApplication::arguments()))
-        return Usage(parser.errorText());
-    // --help-all lists Qt's own options too, which only process() knows; it ends the program.
-    if (parser.isSet(QStringLiteral("help-all")))
-        parser.process(QCoreApplication::arguments());
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
-        return Done;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
-            qPrintable(QCoreApplication::applicationVersion()));
-        return Done;
-    }
+    if (const std::optional<int> answered = AnswerArguments(parser, QCoreApplication::arguments()))
+        return answered;
 
     const QStringList files = parser.positionalArguments();
     int commands = 0;

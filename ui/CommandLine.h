@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <optional>
 
 class QCommandLineParser;
@@ -12,6 +14,12 @@ void DescribeCommandLine(QCommandLineParser& parser);
 
 // Whether the arguments ask for one of the commands.
 bool AsksForCommand(int argc, char** argv);
+
+// Parses arguments into parser (described by DescribeCommandLine) and answers --help, --version
+// and mistakes (an unknown option, --help or --version beside anything else) on the standard
+// streams: the exit status then, 0 or 2. Nothing when the arguments are for a command or the
+// window.
+std::optional<int> AnswerArguments(QCommandLineParser& parser, const QStringList& arguments);
 
 // Answers the commands, --help, --version and mistakes in the arguments on the standard streams,
 // in English, asking nothing, from a core application of its own (no display is needed), and

@@ -216,10 +216,10 @@ void InitLanguageTable(LanguageStrings& table)
         "État : version d'origine non modifiée (son SHA-1 est celui de la version publiée).");
     set(Row::InfoModified, "State: modified (its SHA-1 is not the release's).",
         "État : modifiée (son SHA-1 n'est pas celui de la version publiée).");
-    set(Row::InfoTableOwn, "Sound-move table: at the game's own place, 0x%1, %2 entries.",
-        "Table des attaques sonores : à la place d'origine du jeu, 0x%1, %2 entrées.");
-    set(Row::InfoTableMoved, "Sound-move table: moved, now at 0x%1, %2 entries.",
-        "Table des attaques sonores : déplacée, maintenant à 0x%1, %2 entrées.");
+    set(Row::InfoTableOwn, "Sound-move table: at the game's own place, 0x%1, %2.",
+        "Table des attaques sonores : à la place d'origine du jeu, 0x%1, %2.");
+    set(Row::InfoTableMoved, "Sound-move table: moved, now at 0x%1, %2.",
+        "Table des attaques sonores : déplacée, maintenant à 0x%1, %2.");
     set(Row::InfoTableUnread, "Sound-move table: not found safely; the game's pointer holds 0x%1.",
         "Table des attaques sonores : pas trouvée sûrement; le pointeur du jeu contient 0x%1.");
     set(Row::InfoNamesOwn, "Move names: the game's own list, 0x%1, %2 moves.",
@@ -240,13 +240,13 @@ void InitLanguageTable(LanguageStrings& table)
         "to save them first?",
         "La table des attaques sonores a des modifications non sauvegardées, et cette commande utilise le fichier "
         "tel qu'il est sur le disque. Voulez-vous les sauvegarder d'abord?");
-    set(Row::PlayFailed, "%1 could not be started. Choose another emulator in Options > Emulator….",
-        "%1 n'a pas pu être démarré. Choisissez un autre émulateur dans Options > Émulateur….");
+    set(Row::PlayFailed, "%1 could not be started. Choose another emulator in Options > Emulator…",
+        "%1 n'a pas pu être démarré. Choisissez un autre émulateur dans Options > Émulateur…");
     set(Row::PlayNoProgram,
         "No program could be started to open %1: the system may have none for .gba files. Choose an emulator in "
-        "Options > Emulator….",
+        "Options > Emulator…",
         "Aucun programme n'a pu être démarré pour ouvrir %1 : le système n'en a peut-être aucun pour les fichiers "
-        ".gba. Choisissez un émulateur dans Options > Émulateur….");
+        ".gba. Choisissez un émulateur dans Options > Émulateur…");
     set(Row::PatchWrongGame,
         "%1 is not an image of %2 (code %3, version byte %4), so a patch made from it would fit no copy of this "
         "game. Choose the unmodified image of the open file's game and revision.",
@@ -286,8 +286,11 @@ void InitLanguageTable(LanguageStrings& table)
         "aucune attaque de cette rom ne s'appelle « %1 ».");
     set(Row::ReasonNotAMove, "%1 is not a move of this image (its moves are 1 to %2).",
         "%1 n'est pas une attaque de cette rom (ses attaques vont de 1 à %2).");
-    set(Row::ReasonTooManyEntries, "the table would have more entries than this image has moves (%1).",
-        "la table aurait plus d'entrées que cette rom n'a d'attaques (%1).");
+    set(Row::ReasonTooManyEntries,
+        "the table would have more than %1 entries, one for each move this image names (numbers up to %2 "
+        "are moves).",
+        "la table aurait plus de %1 entrées, une pour chaque attaque que cette rom nomme (les numéros jusqu'à %2 "
+        "sont des attaques).");
     set(Row::ReasonNoEntries, "the file names no move.", "le fichier ne nomme aucune attaque.");
     set(Row::ImportNotes, "The table was imported. Some of its lines are worth a look:\n\n%1",
         "La table a été importée. Certaines de ses lignes méritent un coup d'œil :\n\n%1");
@@ -330,6 +333,70 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::PathLoadGone, "the ability effects no longer load the table's address from the game's word at %1",
         "les effets des talents ne lisent plus l'adresse de la table dans le mot du jeu à %1");
     set(Row::PathUnknownPlace, "an address the code computes", "une adresse calculée par le code");
+    set(Row::InfoReplaced,
+        "%1: another file has taken its place since it was opened, so its facts are not shown. Open it again to "
+        "see them.",
+        "%1 : un autre fichier a pris sa place depuis son ouverture, ses informations ne sont donc pas affichées. "
+        "Ouvrez-le de nouveau pour les voir.");
+    set(Row::EndedBeforeWord,
+        "The file ends before the game's pointer to its sound-move table, at 0x%1: nothing of the table could be "
+        "read. The image is shown for viewing only, and nothing will be written to it.",
+        "La rom se termine avant le pointeur du jeu vers sa table des attaques sonores, à 0x%1 : rien de la table "
+        "n'a pu être lu. La rom est affichée pour consultation seulement, et rien n'y sera écrit.");
+    set(Row::InfoTableCut, "Sound-move table: not read; the file ends before the game's pointer at 0x%1.",
+        "Table des attaques sonores : pas lue; le fichier se termine avant le pointeur du jeu à 0x%1.");
+    set(Row::InfoNamesWordCut, "Move names: not read; the file ends before the game's pointer at 0x%1.",
+        "Noms des attaques : pas lus; le fichier se termine avant le pointeur du jeu à 0x%1.");
+    set(Row::InfoNamesListCut, "Move names: not all read; the file ends before the list at 0x%1 does.",
+        "Noms des attaques : pas tous lus; le fichier se termine avant la liste à 0x%1.");
+    set(Row::PastAddressSpace,
+        "The sound-move table at 0x%1 runs past 0x1FFFFFF, where the cartridge's address space ends: the game "
+        "reads nothing of a longer file past it. The image is shown for viewing only, and nothing will be written "
+        "to it.",
+        "La table des attaques sonores à 0x%1 dépasse 0x1FFFFFF, où finit l'espace d'adresses de la cartouche : le "
+        "jeu ne lit rien d'un fichier plus long au-delà. La rom est affichée pour consultation seulement, et rien "
+        "n'y sera écrit.");
+    set(Row::ReasonOtherImage,
+        "another program has made it an image of another game or revision since it was opened. Open it again "
+        "to edit it.",
+        "un autre programme en a fait une image d'un autre jeu ou d'une autre révision depuis son ouverture. "
+        "Ouvrez-la de nouveau pour la modifier.");
+    set(Row::ReasonNameTooLong, "its name is too long for the system.", "son nom est trop long pour le système.");
+    set(Row::PatchOtherRevision,
+        "%1 is %2 (code %3, version byte %4), another revision: a patch for the open file needs %5 (version byte "
+        "%6). Choose the unmodified image of the open file's game and revision.",
+        "%1 est %2 (code %3, octet de version %4), une autre révision : un patch pour le fichier ouvert demande "
+        "%5 (octet de version %6). Choisissez l'image non modifiée du jeu et de la révision du fichier ouvert.");
+    set(Row::NotSupportedCode, "%1 has the game code %2 and the version byte %3.",
+        "%1 a le code de jeu %2 et l'octet de version %3.");
+    set(Row::NotSupportedShort, "%1 ends before the game code and version byte of a cartridge header.",
+        "%1 se termine avant le code de jeu et l'octet de version d'un en-tête de cartouche.");
+    set(Row::EmulatorNotProgram, "%1 cannot be run as a program, so it was not chosen as the emulator.",
+        "%1 ne peut pas être lancé comme un programme, il n'a donc pas été choisi comme émulateur.");
+    set(Row::PlayUnsaved,
+        "The table's edits are not saved, and %1 may only be read: what is played is the file as it stands on "
+        "disk, without them. Save As keeps them in a copy.",
+        "Les modifications de la table ne sont pas sauvegardées, et %1 est en lecture seule : le jeu lancé est le "
+        "fichier tel qu'il est sur le disque, sans elles. Sauvegarder sous les garde dans une copie.");
+    set(Row::Entries, "%1 entries", "%1 entrées");
+    set(Row::OneEntry, "%1 entry", "%1 entrée");
+    set(Row::ReasonAmbiguousName, "spaces and hyphens aside, \"%1\" names more than one move of this image: %2.",
+        "en ignorant espaces et traits d'union, « %1 » nomme plusieurs attaques de cette rom : %2.");
+    set(Row::ReasonByteOrderMark,
+        "a byte-order mark (U+FEFF) stands inside the text, where only its start may hold one (were two texts "
+        "joined?).",
+        "une marque d'ordre des octets (U+FEFF) se trouve dans le texte, alors que seul son début peut en avoir "
+        "une (deux textes ont-ils été joints?).");
+    set(Row::NoteLooseName, "Line %1: \"%2\" was read as %3 (move %4), spaces and hyphens aside.",
+        "Ligne %1 : « %2 » a été lu comme %3 (attaque %4), en ignorant espaces et traits d'union.");
+    set(Row::NoteWindows1252, "The text is not UTF-8: it was read as Windows-1252.",
+        "Le texte n'est pas en UTF-8 : il a été lu comme du Windows-1252.");
+    set(Row::ExportOverOtherImage,
+        "The table was not exported, and no file was changed: %1 is an image of %2, not a text file.",
+        "La table n'a pas été exportée, et aucun fichier n'a été modifié : %1 est une image de %2, pas un fichier "
+        "texte.");
+    set(Row::ReasonPatchOverOtherImage, "the chosen file is an image of a supported game, not a patch.",
+        "le fichier choisi est une image d'un jeu pris en charge, pas un patch.");
 }
 
 } // namespace zarnith

@@ -3,10 +3,11 @@
 #include <QString>
 
 #include <array>
+#include <type_traits>
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 144;
+inline constexpr int LanguageRowCount = 165;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -157,7 +158,47 @@ inline constexpr int PathAbilityEffectsJump = 140;
 inline constexpr int PathLoadMoved = 141;
 inline constexpr int PathLoadGone = 142;
 inline constexpr int PathUnknownPlace = 143;
+// What was read and what may not be, told as it is.
+inline constexpr int InfoReplaced = 144;
+inline constexpr int EndedBeforeWord = 145;
+inline constexpr int InfoTableCut = 146;
+inline constexpr int InfoNamesWordCut = 147;
+inline constexpr int InfoNamesListCut = 148;
+inline constexpr int PastAddressSpace = 149;
+inline constexpr int ReasonOtherImage = 150;
+inline constexpr int ReasonNameTooLong = 151;
+inline constexpr int PatchOtherRevision = 152;
+inline constexpr int NotSupportedCode = 153;
+inline constexpr int NotSupportedShort = 154;
+inline constexpr int EmulatorNotProgram = 155;
+inline constexpr int PlayUnsaved = 156;
+inline constexpr int Entries = 157;
+inline constexpr int OneEntry = 158;
+inline constexpr int ReasonAmbiguousName = 159;
+inline constexpr int ReasonByteOrderMark = 160;
+inline constexpr int NoteLooseName = 161;
+inline constexpr int NoteWindows1252 = 162;
+inline constexpr int ExportOverOtherImage = 163;
+inline constexpr int ReasonPatchOverOtherImage = 164;
 } // namespace Row
+
+// A number or a text as it fills a message.
+inline QString FillText(const QString& text)
+{
+    return text;
+}
+template <class Number>
+requires std::is_arithmetic_v<Number> QString FillText(Number number)
+{
+    return QString::number(number);
+}
+
+// text with its %1, %2, ... filled in one step, so that nothing filled in (a path holding "%2")
+// is filled again.
+template <class... Values> QString Fill(const QString& text, const Values&... values)
+{
+    return text.arg(FillText(values)...);
+}
 
 // The project's home page, quoted in the About text.
 QString HomePage();

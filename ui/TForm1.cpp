@@ -13,8 +13,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <utility>
 
 namespace zarnith {
@@ -114,6 +116,19 @@ void TForm1::BuildWindow()
     connect(ChangeMoveButton, &QPushButton::clicked, this, &TForm1::ChangeMoveButtonClick);
     connect(InsertMoveButton, &QPushButton::clicked, this, &TForm1::InsertMoveButtonClick);
     connect(DeleteMoveButton, &QPushButton::clicked, this, &TForm1::DeleteMoveButtonClick);
+    // The Delete key in the list removes the selected entry, as Edit > Remove Move does.
+    auto* removeKey = new QShortcut(QKeySequence(Qt::Key_Delete), ListBox1);
+    removeKey->setContext(Qt::WidgetShortcut);
+    connect(removeKey, &QShortcut::activated, this, &TForm1::RemoveMove1Click);
+    // Selecting an entry selects its move in the drop-down, to change or insert from there.
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        const std::vector<SoundMoveEntry>& entries = m_document.Table().Entries;
+        if (row < 0 || row >= static_cast<int>(entries.size()))
+            return;
+        const std::uint16_t id = entries[static_cast<std::size_t>(row)].Id();
+        if (IsValidMove(id, MoveComboBox->count()))
+            MoveComboBox->setCurrentIndex(id - 1);
+    });
 
     QMenuBar* MainMenu1 = menuBar();
     MainMenu1->setObjectName("MainMenu1");
@@ -336,7 +351,8 @@ void TForm1::UpdateControls()
             places << Text(Row::NamesAt).arg(Hex(rom.NamesListOffset()));
         if (m_document.Names().size() != MoveCount)
             places << Text(Row::MoveListLength).arg(m_document.Names().size());
-        title << QFileInfo(QString::fromStdString(m_document.Path())).fileName() + "[*]"
+        // The modified mark first, where no narrow window cuts it off.
+        title << "[*]" + QFileInfo(QString::fromStdString(m_document.Path())).fileName()
               << QString::fromUtf8(m_document.Game()->Name.data(), static_cast<int>(m_document.Game()->Name.size()));
         if (m_document.IsReadOnly())
             title << Text(Row::ReadOnly);
@@ -370,6 +386,8 @@ int TForm1::OpenErrorReason(OpenError error)
         return Row::ReasonPermission;
     case OpenError::NotRegularFile:
         return Row::ReasonNotRegularFile;
+    case OpenError::NameTooLong:
+        return Row::ReasonNameTooLong;
     case OpenError::None:
     case OpenError::Other:
         break;
@@ -436,14 +454,22 @@ void TForm1::OpenPath(const QString& path)
         ListBox1->clear();
         MoveComboBox->clear();
         UpdateControls();
-        return Message(Text(Row::RepairQuestion).arg(index + 1).arg(id), Row::Attention, MbYesNo) != IdNo;
+        return Message(Fill(Text(Row::RepairQuestion), index + 1, id), Row::Attention, MbYesNo) != IdNo;
     });
     if (!opened.Supported) {
         // Reopening the open file let it go first: then nothing is open any more.
         if (!m_document.IsOpen())
             ReturnToNoRomState();
-        Message(opened.Error != OpenError::None ? OpenErrorText(opened.Error, path) : Text(Row::NotSupported),
-            Row::Attention, MbOk);
+        QString text = OpenErrorText(opened.Error, path);
+        if (opened.Error == OpenError::None) {
+            // The header's code and version byte, as found: what the user needs to tell games apart.
+            const QString shown = QDir::toNativeSeparators(path);
+            text = Text(Row::NotSupported) + "\n\n"
+                + (opened.Code.empty() ? Fill(Text(Row::NotSupportedShort), shown)
+                                       : Fill(Text(Row::NotSupportedCode), shown,
+                                           QString::fromStdString(PrintableCode(opened.Code)), opened.Revision));
+        }
+        Message(text, Row::Attention, MbOk);
         return;
     }
     MoveComboBox->clear();
@@ -501,11 +527,15 @@ void TForm1::ReportLoad(const LoadResult& load)
     case TableStatus::Verified:
         break;
     case TableStatus::EndOfFile:
-        if (m_document.Table().Count() > 0)
+        if (!rom.TableWord())
+            Message(Text(Row::EndedBeforeWord).arg(Hex(game.TableWordAt)), Row::Attention, MbOk);
+        else if (m_document.Table().Count() > 0)
             Message(Row::EndedEarly, Row::Attention, MbOk);
         else
-            Message(Text(Row::EndedBeforeTable).arg(Hex(rom.TableWord().value_or(RomBase) - RomBase)), Row::Attention,
-                MbOk);
+            Message(Text(Row::EndedBeforeTable).arg(Hex(*rom.TableWord() - RomBase)), Row::Attention, MbOk);
+        break;
+    case TableStatus::PastAddressSpace:
+        Message(Text(Row::PastAddressSpace).arg(Hex(rom.SoundMovesOffset())), Row::Attention, MbOk);
         break;
     case TableStatus::NotLocated:
         Message(
@@ -560,6 +590,9 @@ void TForm1::ReportSave(SaveStatus status, const std::function<QString(const QSt
         break;
     case SaveStatus::Replaced:
         refused(Row::ReasonReplaced);
+        break;
+    case SaveStatus::OtherImage:
+        refused(Row::ReasonOtherImage);
         break;
     case SaveStatus::Shorter:
         refused(Row::ReasonShorter);
@@ -681,8 +714,13 @@ void TForm1::ExportTable1Click()
     if (!path)
         return;
     const QString shown = QDir::toNativeSeparators(*path);
+    const GameInfo* image = ImageGameAt(path->toStdString());
     if (m_document.File().IsFileAt(path->toStdString()))
         Message(Text(Row::ExportOverImage).arg(shown), Row::Attention, MbOk);
+    else if (image != nullptr)
+        Message(Fill(Text(Row::ExportOverOtherImage), shown,
+                    QString::fromUtf8(image->Name.data(), static_cast<qsizetype>(image->Name.size()))),
+            Row::Attention, MbOk);
     else if (WriteTableTextFile(*path, m_document.ExportTable()))
         Message(Text(Row::Exported).arg(shown), Row::Attention, MbOk);
     else
@@ -705,10 +743,20 @@ QString TForm1::ImportRefusal(const ImportResult& result, const QString& shown) 
         reason = Text(Row::ReasonUnknownName).arg(QString::fromStdString(refusal.Word));
         break;
     case TextProblem::NotAMove:
-        reason = Text(Row::ReasonNotAMove).arg(QString::fromStdString(refusal.Word)).arg(m_document.LargestMove());
+        reason = Fill(Text(Row::ReasonNotAMove), QString::fromStdString(refusal.Word), m_document.LargestMove());
         break;
     case TextProblem::TooManyEntries:
-        reason = Text(Row::ReasonTooManyEntries).arg(moveCount);
+        reason = Fill(Text(Row::ReasonTooManyEntries), moveCount, m_document.LargestMove());
+        break;
+    case TextProblem::AmbiguousName: {
+        QStringList moves;
+        for (std::uint16_t id : refusal.Moves)
+            moves << Fill(QStringLiteral("%1 (%2)"), QString::fromStdString(m_document.Names()[id - 1]), id);
+        reason = Fill(Text(Row::ReasonAmbiguousName), QString::fromStdString(refusal.Word), moves.join(", "));
+        break;
+    }
+    case TextProblem::ByteOrderMark:
+        reason = Text(Row::ReasonByteOrderMark);
         break;
     case TextProblem::NoEntries:
     case TextProblem::None:
@@ -716,7 +764,7 @@ QString TForm1::ImportRefusal(const ImportResult& result, const QString& shown) 
         break;
     }
     if (refusal.Line > 0)
-        return Text(Row::ImportRefusedLine).arg(refusal.Line).arg(shown, reason);
+        return Fill(Text(Row::ImportRefusedLine), refusal.Line, shown, reason);
     return Text(Row::ImportRefusedFile).arg(shown, reason);
 }
 
@@ -728,13 +776,22 @@ QString TForm1::ImportNotesText(const std::vector<TextNote>& notes) const
     for (std::size_t i = 0; i < notes.size() && i < Shown; ++i) {
         const TextNote& note = notes[i];
         const QString given = QString::fromStdString(note.Given);
-        if (note.Kind == TextNoteKind::AmbiguousName)
-            lines << Text(Row::NoteAmbiguous).arg(note.Line).arg(given).arg(note.Id);
-        else
-            lines << Text(Row::NoteNameMismatch)
-                         .arg(note.Line)
-                         .arg(note.Id)
-                         .arg(QString::fromStdString(m_document.Names()[note.Id - 1]), given);
+        switch (note.Kind) {
+        case TextNoteKind::AmbiguousName:
+            lines << Fill(Text(Row::NoteAmbiguous), note.Line, given, note.Id);
+            break;
+        case TextNoteKind::NameMismatch:
+            lines << Fill(Text(Row::NoteNameMismatch), note.Line, note.Id,
+                QString::fromStdString(m_document.Names()[note.Id - 1]), given);
+            break;
+        case TextNoteKind::LooseName:
+            lines << Fill(Text(Row::NoteLooseName), note.Line, given,
+                QString::fromStdString(m_document.Names()[note.Id - 1]), note.Id);
+            break;
+        case TextNoteKind::Windows1252:
+            lines << Text(Row::NoteWindows1252);
+            break;
+        }
     }
     if (notes.size() > Shown)
         lines << Text(Row::NotesMore).arg(notes.size() - Shown);
@@ -788,7 +845,7 @@ void TForm1::FillRecentMenu()
     QAction* before = OpenRecent1->actions().value(0);
     for (int i = 0; i < paths.size(); ++i) {
         QString caption = QDir::toNativeSeparators(paths[i]);
-        auto* item = new QAction(QString("&%1 %2").arg(i + 1).arg(caption.replace('&', "&&")), OpenRecent1);
+        auto* item = new QAction(Fill(QStringLiteral("&%1 %2"), i + 1, caption.replace('&', "&&")), OpenRecent1);
         connect(item, &QAction::triggered, this, [this, path = paths[i]] { OpenRecentFile(path); });
         OpenRecent1->insertAction(before, item);
         m_recentItems << item;
@@ -933,6 +990,13 @@ void TForm1::Redo1Click()
     UpdateControls();
 }
 
+QString TForm1::EntriesText(int count) const
+{
+    // French counts zero as one.
+    const bool one = count == 1 || (count == 0 && m_currentLanguage == French);
+    return Text(one ? Row::OneEntry : Row::Entries).arg(count);
+}
+
 QString TForm1::Caption(int row) const
 {
     return Text(row).remove('&').remove(QString::fromUtf8("…"));
@@ -944,6 +1008,10 @@ void TForm1::ImageInformation1Click()
         return;
     QtSha1 sha1;
     const ImageFacts facts = m_document.Facts(sha1);
+    if (facts.Replaced) {
+        Message(Text(Row::InfoReplaced).arg(ShownPath()), Row::Attention, MbOk);
+        return;
+    }
     const QString unknown = QString::fromUtf8("\u2014");
     QStringList lines;
     lines << Text(Row::InfoHead)
@@ -954,17 +1022,22 @@ void TForm1::ImageInformation1Click()
     if (facts.Read)
         lines << Text(facts.Unmodified ? Row::InfoUnmodified : Row::InfoModified);
     if (facts.Table == TableStatus::Verified && facts.TableOffset) {
-        lines << Text(facts.TableAtOwnOffset ? Row::InfoTableOwn : Row::InfoTableMoved)
-                     .arg(Hex(*facts.TableOffset))
-                     .arg(facts.TableEntries);
+        lines << Fill(Text(facts.TableAtOwnOffset ? Row::InfoTableOwn : Row::InfoTableMoved), Hex(*facts.TableOffset),
+            EntriesText(facts.TableEntries));
+    } else if (facts.TableWord) {
+        lines << Text(Row::InfoTableUnread).arg(Hex(*facts.TableWord));
     } else {
-        lines << Text(Row::InfoTableUnread).arg(Hex(facts.TableWord));
+        lines << Text(Row::InfoTableCut).arg(Hex(facts.TableWordAt));
     }
     lines << (facts.ReadByGame.Read() ? Text(Row::InfoTableRead)
                                       : Text(Row::InfoTableNotRead).arg(PathReason(facts.ReadByGame)));
-    lines << Text(facts.NamesAtOwnOffset ? Row::InfoNamesOwn : Row::InfoNamesMoved)
-                 .arg(Hex(facts.NamesOffset))
-                 .arg(facts.MoveCount);
+    if (!facts.NamesWordRead)
+        lines << Text(Row::InfoNamesWordCut).arg(Hex(facts.NamesWordAt));
+    else if (!facts.NamesRead)
+        lines << Text(Row::InfoNamesListCut).arg(Hex(facts.NamesOffset));
+    else
+        lines << Fill(Text(facts.NamesAtOwnOffset ? Row::InfoNamesOwn : Row::InfoNamesMoved), Hex(facts.NamesOffset),
+            facts.MoveCount);
     if (facts.Modified)
         lines << Text(Row::InfoUnsaved);
     m_dialogs.MessageBox(this, lines.join('\n'), Caption(Row::ImageInformation), MbOk | MbSelectableText);
@@ -975,13 +1048,21 @@ void TForm1::CompareWithGame1Click()
     if (!m_document.CanEdit())
         return;
     const TableComparison comparison = m_document.CompareWithGame();
+    // Each move once, in the order met, with how often it differs when more than once.
     auto list = [this](const std::vector<std::uint16_t>& ids) {
         QStringList moves;
         const MoveNameList& names = m_document.Names();
-        for (std::uint16_t id : ids) {
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const std::uint16_t id = ids[i];
+            if (std::find(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(i), id)
+                != ids.begin() + static_cast<std::ptrdiff_t>(i))
+                continue;
             // A number that is no move is named with its number already.
-            const QString name = QString::fromStdString(EntryName(id, names));
-            moves << (IsValidMove(id, static_cast<int>(names.size())) ? QString("%1 (%2)").arg(name).arg(id) : name);
+            QString name = QString::fromStdString(EntryName(id, names));
+            if (IsValidMove(id, static_cast<int>(names.size())))
+                name = Fill(QStringLiteral("%1 (%2)"), name, id);
+            const auto times = std::count(ids.begin(), ids.end(), id);
+            moves << (times > 1 ? Fill(QString::fromUtf8("%1 \u00D7%2"), name, times) : name);
         }
         return moves.isEmpty() ? QString::fromUtf8("\u2014") : moves.join(", ");
     };
@@ -1015,6 +1096,9 @@ void TForm1::Play1Click()
 {
     if (!m_document.IsOpen() || !SaveBeforeUse())
         return;
+    // Edits that may not be saved into the file are not in what is played.
+    if (m_document.IsModified() && !m_document.CanSave())
+        Message(Text(Row::PlayUnsaved).arg(ShownPath()), Row::Attention, MbOk);
     // Whole, so that no name is taken for an option or a link's own scheme.
     const QString path = QFileInfo(QString::fromStdString(m_document.Path())).absoluteFilePath();
     const QString program = m_emulator.Program();
@@ -1030,7 +1114,10 @@ void TForm1::Emulator1Click()
 {
     const std::optional<QString> program
         = m_dialogs.GetFileName(this, FileKind::Program, Caption(Row::Emulator), m_emulator.Program());
-    if (program)
+    // A file that cannot be run would fail every Play: it is refused now, where it was chosen.
+    if (program && !(QFileInfo(*program).isFile() && QFileInfo(*program).isExecutable()))
+        Message(Text(Row::EmulatorNotProgram).arg(QDir::toNativeSeparators(*program)), Row::Attention, MbOk);
+    else if (program)
         m_emulator.Set(*program);
     UpdateControls();
 }
@@ -1074,23 +1161,43 @@ void TForm1::ReportPatch(const PatchResult& result, const QString& image, const 
     const GameInfo& game = *m_document.Game();
     switch (result.Status) {
     case PatchStatus::Written:
-        Message(Text(Row::PatchWritten).arg(QDir::toNativeSeparators(patch)).arg(result.Size), Row::Attention, MbOk);
+        Message(Fill(Text(Row::PatchWritten), QDir::toNativeSeparators(patch), result.Size), Row::Attention, MbOk);
         break;
-    case PatchStatus::WrongGame:
-        Message(Text(Row::PatchWrongGame)
-                    .arg(QDir::toNativeSeparators(image),
-                        QString::fromUtf8(game.Name.data(), static_cast<qsizetype>(game.Name.size())),
-                        QString::fromLatin1(game.Code.data(), static_cast<qsizetype>(game.Code.size())))
-                    .arg(game.Revision),
-            Row::Attention, MbOk);
+    case PatchStatus::WrongGame: {
+        const auto name
+            = [](const GameInfo& g) { return QString::fromUtf8(g.Name.data(), static_cast<qsizetype>(g.Name.size())); };
+        const QString code = QString::fromLatin1(game.Code.data(), static_cast<qsizetype>(game.Code.size()));
+        const GameInfo* found = result.FoundCode == game.Code
+            ? FindGame(result.FoundCode, static_cast<std::uint8_t>(result.FoundRevision))
+            : nullptr;
+        if (found != nullptr) {
+            // Another revision of the same game: both are named, the open one's as a revision too.
+            const bool revisions = std::any_of(SupportedGames.begin(), SupportedGames.end(),
+                [&game](const GameInfo& g) { return g.Code == game.Code && g.Revision != game.Revision; });
+            const QString needed = game.Revision == 0 && revisions ? name(game) + " (1.0)" : name(game);
+            Message(Fill(Text(Row::PatchOtherRevision), QDir::toNativeSeparators(image), name(*found), code,
+                        result.FoundRevision, needed, game.Revision),
+                Row::Attention, MbOk);
+        } else {
+            Message(Fill(Text(Row::PatchWrongGame), QDir::toNativeSeparators(image), name(game), code, game.Revision),
+                Row::Attention, MbOk);
+        }
         break;
+    }
     case PatchStatus::ReadFailed:
         notWritten(Text(result.Error == OpenError::Missing || result.Error == OpenError::NotRegularFile
+                    || result.Error == OpenError::NameTooLong
                 ? OpenErrorReason(result.Error)
                 : Row::ReasonPatchRead));
         break;
+    case PatchStatus::Replaced:
+        notWritten(Text(Row::ReasonReplaced));
+        break;
     case PatchStatus::SameFile:
         notWritten(Text(Row::ReasonPatchOverImage));
+        break;
+    case PatchStatus::OverImage:
+        notWritten(Text(Row::ReasonPatchOverOtherImage));
         break;
     case PatchStatus::TargetRefused:
         notWritten(Text(OpenErrorReason(result.Error)));

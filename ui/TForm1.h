@@ -143,6 +143,8 @@ private:
     void ReportPatch(const PatchResult& result, const QString& image, const QString& patch);
     // A menu item's caption without its mnemonic and ellipsis, as a dialog's title.
     QString Caption(int row) const;
+    // "1 entry", "2 entries", in the current language.
+    QString EntriesText(int count) const;
     int SelectedEntry() const;
     void EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit);
 

@@ -8,23 +8,33 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace zarnith {
 
-std::optional<QByteArray> ReadTableTextFile(const QString& path)
+std::optional<QByteArray> ReadTableTextFile(const QString& path, TextReadError* error)
 {
+    const auto fail = [error](TextReadError why) -> std::optional<QByteArray> {
+        if (error != nullptr)
+            *error = why;
+        return std::nullopt;
+    };
     QFile file;
     if (path == QStringLiteral("-")) {
         if (!file.open(stdin, QIODevice::ReadOnly))
-            return std::nullopt;
+            return fail(TextReadError::Failed);
     } else {
-        // A folder or a device is no text file; reading one could block or never end.
-        const QFileInfo info(path);
-        if (!info.isFile())
-            return std::nullopt;
+        // A folder or a device is no text file; reading one could block or never end. A pipe
+        // ends when its writer is done, and is read no further than a file.
+        std::error_code code;
+        const auto type = std::filesystem::status(std::filesystem::path(path.toStdU16String()), code).type();
+        if (type == std::filesystem::file_type::not_found)
+            return fail(TextReadError::Missing);
+        if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::fifo)
+            return fail(TextReadError::NotFile);
         file.setFileName(path);
         if (!file.open(QIODevice::ReadOnly))
-            return std::nullopt;
+            return fail(TextReadError::Failed);
     }
     QByteArray text;
     while (text.size() <= static_cast<qsizetype>(MaxTableTextSize)) {
@@ -34,7 +44,7 @@ std::optional<QByteArray> ReadTableTextFile(const QString& path)
         text += piece;
     }
     if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
+        return fail(TextReadError::Failed);
     return text;
 }
 

@@ -39,17 +39,24 @@ void ShowHelpBox(const QString& help)
 // The file named on the command line, if any, once the window's application has taken out Qt's
 // own options (-platform, -style, ...); --help and --version answer and end the program here. Qt's
 // arguments, not argv: on Windows they come from the wide command line, so any file name reaches
-// the program intact. A bad option ends the program with Qt's message.
-std::optional<QString> FileArgument(const QCoreApplication& app)
+// the program intact. A bad option ends the program with status 2.
+std::optional<QString> FileArgument()
 {
     QCommandLineParser parser;
     zarnith::DescribeCommandLine(parser);
-    if (parser.parse(QCoreApplication::arguments()) && parser.isSet(QStringLiteral("help"))
-        && !zarnith::HasConsoleOutput()) {
-        ShowHelpBox(parser.helpText());
-        std::exit(0);
+    if (parser.parse(QCoreApplication::arguments()) && parser.optionNames().size() == 1
+        && parser.positionalArguments().isEmpty() && !zarnith::HasConsoleOutput()) {
+        if (parser.isSet(QStringLiteral("help"))) {
+            ShowHelpBox(parser.helpText());
+            std::exit(0);
+        }
+        // Qt's own answer, which shows a box where no console is.
+        if (parser.isSet(QStringLiteral("version")))
+            parser.showVersion();
     }
-    parser.process(app);
+    // A usage error ends the program with status 2, as on the command line.
+    if (const std::optional<int> answered = zarnith::AnswerArguments(parser, QCoreApplication::arguments()))
+        std::exit(*answered);
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return std::nullopt;
@@ -91,7 +98,7 @@ int main(int argc, char** argv)
     try {
         app.emplace(argc, argv);
         app->setWindowIcon(QIcon(":/icons/zarnith.png"));
-        const std::optional<QString> file = FileArgument(*app);
+        const std::optional<QString> file = FileArgument();
         form.emplace(dialogs);
         app->SetExceptionDisplay([&form](const QString& message) { form->ShowException(message); });
         form->show();

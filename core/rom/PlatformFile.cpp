@@ -41,6 +41,8 @@ OpenError ErrorFromErrno(int error)
         return OpenError::Permission;
     case EISDIR:
         return OpenError::NotRegularFile;
+    case ENAMETOOLONG:
+        return OpenError::NameTooLong;
     default:
         return OpenError::Other;
     }
@@ -124,8 +126,12 @@ OpenError OpenRegularFile(const std::string& path, FileHandle* handle, bool* rea
     struct _stat64 info
     {
     };
-    if (_wstat64(wide.c_str(), &info) != 0)
+    if (_wstat64(wide.c_str(), &info) != 0) {
+        // The C library tells a name longer than the system takes as a missing file.
+        if (GetLastError() == ERROR_FILENAME_EXCED_RANGE)
+            return OpenError::NameTooLong;
         return ErrorFromErrno(errno);
+    }
     if ((info.st_mode & _S_IFMT) != _S_IFREG)
         return OpenError::NotRegularFile;
     int fd = -1;

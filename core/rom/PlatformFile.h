@@ -12,6 +12,7 @@ enum class OpenError {
     Missing,
     Permission,
     NotRegularFile,
+    NameTooLong, // the path or one of its names is longer than the system takes
     Other,
 };
 

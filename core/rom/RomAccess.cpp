@@ -21,6 +21,26 @@ std::optional<std::uint32_t> ReadWordAt(RomFile& file, std::uint32_t offset)
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
+std::string PrintableCode(std::string_view code)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const char c : code) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F)
+            text += c;
+        else
+            text += { '\\', 'x', Digits[byte >> 4], Digits[byte & 0xF] };
+    }
+    return text;
+}
+
+const GameInfo* ImageGameAt(const std::string& path)
+{
+    RomAccess image;
+    return image.OpenRom(path) == OpenError::None ? image.IdentifyGame() : nullptr;
+}
+
 OpenError RomAccess::OpenRom(const std::string& path)
 {
     m_game = nullptr;
@@ -42,6 +62,8 @@ bool RomAccess::CloseRom()
 const GameInfo* RomAccess::IdentifyGame()
 {
     m_game = nullptr;
+    m_headerCode.clear();
+    m_headerRevision = 0;
     // One read for the code and the version byte after it.
     m_file.SeekGet(GameCodeOffset, SoftwareVersionOffset + 1 - GameCodeOffset);
     std::string code;
@@ -55,6 +77,8 @@ const GameInfo* RomAccess::IdentifyGame()
     int revision = m_file.ReadByte();
     if (revision == EndOfFile)
         return nullptr;
+    m_headerCode = code;
+    m_headerRevision = revision;
     const GameInfo* game = FindGame(code, static_cast<std::uint8_t>(revision));
     if (game == nullptr)
         return nullptr;
@@ -72,9 +96,9 @@ const GameInfo* RomAccess::IdentifyGame()
     m_soundMovesOffset = m_tableWordInFile ? *m_tableWord - RomBase : game->SoundMovesOffset;
     // Names are only shown, never written: a names word that points nowhere useful falls back
     // to the unmodified game's offset.
-    const std::optional<std::uint32_t> names = ReadWordAt(m_file, game->NamesWordAt);
-    const bool namesInFile = inside(names, NameSlotWidth + 1);
-    m_namesListOffset = namesInFile ? *names - RomBase : game->NamesAddress - RomBase;
+    m_namesWord = ReadWordAt(m_file, game->NamesWordAt);
+    const bool namesInFile = inside(m_namesWord, NameSlotWidth + 1);
+    m_namesListOffset = namesInFile ? *m_namesWord - RomBase : game->NamesAddress - RomBase;
     m_moveNamesOffset = namesInFile ? m_namesListOffset + NameSlotWidth : game->MoveNamesOffset;
     return game;
 }

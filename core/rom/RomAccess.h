@@ -42,6 +42,12 @@ public:
     bool TableWordInFile() const { return m_tableWordInFile; }
     // What the table word held when identified; nothing when it could not be read.
     std::optional<std::uint32_t> TableWord() const { return m_tableWord; }
+    // What the names word held when identified; nothing when it could not be read.
+    std::optional<std::uint32_t> NamesWord() const { return m_namesWord; }
+    // The header's game code and version byte as last read by IdentifyGame, supported or not;
+    // an empty code when the file ends before them.
+    const std::string& HeaderCode() const { return m_headerCode; }
+    int HeaderRevision() const { return m_headerRevision; }
     // Whether the names and the table are where the unmodified game has them.
     bool NamesAtOwnOffset() const;
     bool TableAtOwnOffset() const;
@@ -55,8 +61,17 @@ private:
     std::uint32_t m_namesListOffset = 0;
     std::uint32_t m_soundMovesOffset = 0;
     std::optional<std::uint32_t> m_tableWord;
+    std::optional<std::uint32_t> m_namesWord;
+    std::string m_headerCode;
+    int m_headerRevision = 0;
     bool m_tableWordInFile = false;
 };
+
+// A header's game code as text: printable ASCII as it stands, any other byte as \xNN.
+std::string PrintableCode(std::string_view code);
+
+// The supported game of the image at path, or nullptr when it is none (or cannot be opened).
+const GameInfo* ImageGameAt(const std::string& path);
 
 // Reads a little-endian 32-bit word at offset from the file itself, never from what the stream
 // read ahead (which another program's writes may have made stale); nothing when the file ends

@@ -58,8 +58,13 @@ Document::OpenResult Document::Open(const std::string& path, const AskRepairFunc
     OpenResult result;
     auto next = std::make_unique<RomAccess>();
     result.Error = next->OpenRom(path);
-    if (result.Error != OpenError::None || next->IdentifyGame() == nullptr)
+    if (result.Error != OpenError::None)
         return result;
+    if (next->IdentifyGame() == nullptr) {
+        result.Code = next->HeaderCode();
+        result.Revision = next->HeaderRevision();
+        return result;
+    }
     result.Supported = true;
     Close();
     m_rom = std::move(next);
@@ -258,7 +263,7 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
     // The copy is the file as it is on disk now, so the rules of Save apply to it unchanged,
     // another program's change to the original included.
     TablePlace place = m_place;
-    SaveStatus status = SaveStatus::NotVerified;
+    SaveStatus status = SaveStatus::OtherImage;
     if (copy.IdentifyGame() == Game())
         status = SaveSoundMoves(copy, place, Table(), LargestMove(), ask);
     if (!copy.CloseRom() && SaveSucceeded(status))
@@ -302,13 +307,21 @@ std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& fac
         lines.insert(lines.end(),
             { { "table", facts.TableAtOwnOffset ? "own" : "moved" }, { "table offset", "0x" + Hex(*facts.TableOffset) },
                 { "table entries", std::to_string(facts.TableEntries) } });
+    } else if (facts.TableWord) {
+        lines.insert(lines.end(), { { "table", "unverified" }, { "table word", "0x" + Hex(*facts.TableWord) } });
     } else {
-        lines.insert(lines.end(), { { "table", "unverified" }, { "table word", "0x" + Hex(facts.TableWord) } });
+        lines.push_back({ "table", "unread: the file ends before the game's word at 0x" + Hex(facts.TableWordAt) });
+    }
+    if (!facts.NamesWordRead) {
+        lines.push_back({ "names", "unread: the file ends before the game's word at 0x" + Hex(facts.NamesWordAt) });
+    } else if (!facts.NamesRead) {
+        lines.push_back({ "names", "unread: the file ends before the list at 0x" + Hex(facts.NamesOffset) + " does" });
+    } else {
+        lines.insert(lines.end(),
+            { { "names", facts.NamesAtOwnOffset ? "own" : "moved" }, { "names offset", "0x" + Hex(facts.NamesOffset) },
+                { "moves", std::to_string(facts.MoveCount) } });
     }
     lines.emplace_back("table read", facts.ReadByGame.Read() ? "yes" : "no (" + GamePathText(facts.ReadByGame) + ")");
-    lines.insert(lines.end(),
-        { { "names", facts.NamesAtOwnOffset ? "own" : "moved" }, { "names offset", "0x" + Hex(facts.NamesOffset) },
-            { "moves", std::to_string(facts.MoveCount) } });
     return lines;
 }
 
@@ -319,6 +332,10 @@ ImageFacts Document::Facts(Hasher& sha1)
         return facts;
     const GameInfo& game = *Game();
     facts.Path = m_path;
+    if (!File().StillAtPath()) {
+        facts.Replaced = true;
+        return facts;
+    }
     facts.Code = game.Code;
     facts.Revision = game.Revision;
     facts.Game = game.Name;
@@ -332,11 +349,18 @@ ImageFacts Document::Facts(Hasher& sha1)
     facts.TableOffset = TableOffset();
     facts.TableAtOwnOffset = facts.TableOffset == game.SoundMovesOffset;
     facts.TableEntries = CanEdit() ? m_place.Count : 0;
-    facts.TableWord = m_rom->TableWord().value_or(0);
+    facts.TableWord = m_rom->TableWord();
+    facts.TableWordAt = game.TableWordAt;
+    facts.NamesWordRead = m_rom->NamesWord().has_value();
     facts.ReadByGame = CheckGamePath(File(), game);
     facts.NamesAtOwnOffset = m_rom->NamesAtOwnOffset();
     facts.NamesOffset = m_rom->NamesListOffset();
+    facts.NamesWordAt = game.NamesWordAt;
     facts.MoveCount = static_cast<int>(m_names.size());
+    // The last name's slot starts inside the file: a slot cut short still holds its name.
+    const auto readable = static_cast<std::uint64_t>(std::clamp<long long>(File().Size(), 0, MaxRomSize));
+    facts.NamesRead = facts.NamesWordRead
+        && std::uint64_t { facts.NamesOffset } + std::uint64_t { NameSlotWidth } * m_names.size() < readable;
     facts.Modified = IsModified();
     return facts;
 }
@@ -374,12 +398,19 @@ PatchResult Document::OpenPatchSource(const std::string& path, RomAccess& source
 {
     if (!IsOpen())
         return {};
+    // A patch rebuilds the file at the open path: one that took its place is not what was opened.
+    if (!File().StillAtPath())
+        return { PatchStatus::Replaced };
     const OpenError error = source.OpenRom(path);
     if (error != OpenError::None)
         return { PatchStatus::ReadFailed, false, 0, error };
     // Identified as an open image is: the game code and the version byte.
-    if (source.IdentifyGame() != Game())
-        return { PatchStatus::WrongGame };
+    if (source.IdentifyGame() != Game()) {
+        PatchResult wrong { PatchStatus::WrongGame };
+        wrong.FoundCode = source.HeaderCode();
+        wrong.FoundRevision = source.HeaderRevision();
+        return wrong;
+    }
     return { PatchStatus::Fits };
 }
 
@@ -416,6 +447,8 @@ PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::
         return result;
     if (source.IsFileAt(patchPath))
         return { PatchStatus::SameFile };
+    if (ImageGameAt(patchPath) != nullptr)
+        return { PatchStatus::OverImage };
 
     // Both files block by block, each read once: the source for its CRC32 (and SHA-1), the target
     // (the open file as it stands on disk) for its CRC32, and both for the patch.

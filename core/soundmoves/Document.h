@@ -60,6 +60,9 @@ struct ImportResult
 struct ImageFacts
 {
     std::string Path;
+    // Another file has taken the path since the image was opened: nothing else is told, since
+    // the facts would be of a file no longer there.
+    bool Replaced = false;
     std::uint64_t Size = 0;
     std::string Code;
     int Revision = 0;
@@ -72,10 +75,16 @@ struct ImageFacts
     bool TableAtOwnOffset = false;
     std::optional<std::uint32_t> TableOffset; // nothing when the game's word points outside the file
     int TableEntries = 0; // in the file, for a verified table
-    std::uint32_t TableWord = 0; // what the game's table word holds
+    std::optional<std::uint32_t> TableWord; // what the game's table word holds; nothing past the file's end
+    std::uint32_t TableWordAt = 0;
+    // The names word and every name slot of the list are in the file: otherwise the file ends
+    // before them, and the names' place and count are not told.
+    bool NamesRead = false;
+    bool NamesWordRead = false;
     GamePath ReadByGame; // whether the game's code still leads to the table word, and if not why
     bool NamesAtOwnOffset = false;
     std::uint32_t NamesOffset = 0; // move 0's slot
+    std::uint32_t NamesWordAt = 0;
     int MoveCount = 0;
     bool Modified = false; // the document holds edits the file does not
 };
@@ -98,9 +107,11 @@ enum class PatchStatus {
     Written, // the patch stands at the chosen path
     Fits, // CheckPatchSource: the image is of the open game and revision, and could be read
     NotOpen, // no supported image is open
-    WrongGame, // the image is of another game or revision, or no image at all
+    Replaced, // another file has taken the open file's path since it was opened
+    WrongGame, // the image is of another game or revision, or no image at all (see Found)
     ReadFailed, // the image or the open file could not be read (see Error)
     SameFile, // the chosen path names the open image or the unmodified one
+    OverImage, // the chosen path names another image of a supported game
     TargetRefused, // the file at the chosen path may not be replaced (see Error)
     CreateFailed, // no new file could be made in the chosen folder (see Error)
     WriteFailed, // writing the patch, or putting it in place, failed
@@ -114,6 +125,10 @@ struct PatchResult
     bool NotReleaseSha1 = false;
     std::uint64_t Size = 0; // of the written patch
     OpenError Error = OpenError::None;
+    // For WrongGame: the code and version byte the unmodified image's header holds (an empty
+    // code when it ends before them).
+    std::string FoundCode {};
+    int FoundRevision = 0;
 };
 
 // The open ROM as the user edits it: its game, move names and sound-move table, the table's
@@ -128,6 +143,10 @@ public:
         OpenError Error = OpenError::None;
         bool Supported = false; // the file opened and is one of the supported games
         LoadResult Load;
+        // For a file that opened but is not supported: its header's code and version byte (an
+        // empty code when it ends before them).
+        std::string Code;
+        int Revision = 0;
     };
 
     // Opens path in place of whatever was open: identifies the game, reads its names and its
@@ -202,7 +221,7 @@ public:
     SaveAsResult SaveAs(const std::string& path, const SaveQuestions& ask);
 
     // The facts of the open file as it stands on disk, read whole once for its CRC32 and for its
-    // SHA-1 through sha1.
+    // SHA-1 through sha1; only Replaced when another file has taken its path.
     ImageFacts Facts(Hasher& sha1);
 
     TableComparison CompareWithGame() const;
@@ -214,7 +233,8 @@ public:
     // revision, readable, and whether its SHA-1 is the release's. Writes nothing.
     PatchResult CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1);
     // Writes a BPS patch to patchPath that turns the image at unmodifiedPath into the open file
-    // as it stands on disk, after the checks of CheckPatchSource; with sha1, a SHA-1 that is not
+    // as it stands on disk (refused as Replaced when another file has taken its path), after the
+    // checks of CheckPatchSource; with sha1, a SHA-1 that is not
     // the release's is told (not refused), without it (a caller that checked first) not looked
     // at. The patch is written to a new file beside patchPath, made durable, and only then takes
     // patchPath's place, so that no half patch is ever left there.

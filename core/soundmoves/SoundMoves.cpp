@@ -115,9 +115,10 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
     const GameInfo& game = *rom.Game();
     if (!rom.TableWordInFile()) {
         // A word that still holds the game's own address, in a file too short to reach it, is a
-        // file cut short rather than a table moved away.
-        result.Status
-            = rom.TableWord() == RomBase + game.SoundMovesOffset ? TableStatus::EndOfFile : TableStatus::NotLocated;
+        // file cut short rather than a table moved away; so is a file that ends before the word.
+        result.Status = !rom.TableWord() || rom.TableWord() == RomBase + game.SoundMovesOffset
+            ? TableStatus::EndOfFile
+            : TableStatus::NotLocated;
         return result;
     }
 
@@ -129,12 +130,13 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
     Bytes held;
     bool ended = false;
     bool cut = false;
+    bool pastAddressSpace = false;
     bool allValid = true;
     file.SeekGet(start, 2 * (bound + 1));
     for (int i = 0; i <= bound && !ended; ++i) {
         // The game reads no table past the cartridge's last address, whatever the file holds.
         if (std::uint64_t { start } + 2 * i + 2 > MaxRomSize) {
-            cut = true;
+            pastAddressSpace = true;
             break;
         }
         const int low = file.ReadByte();
@@ -153,7 +155,9 @@ LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTa
             table.Entries.push_back(std::move(entry));
         }
     }
-    if (cut)
+    if (pastAddressSpace)
+        result.Status = TableStatus::PastAddressSpace;
+    else if (cut)
         result.Status = TableStatus::EndOfFile;
     else if (!ended)
         result.Status = TableStatus::NoEndPair;
@@ -209,6 +213,20 @@ bool RepairEntry(RomAccess& rom, std::uint32_t position)
     return file.WriteByte(FillerLow) && file.WriteByte(FillerHigh) && file.Flush();
 }
 
+namespace {
+
+// Whether the file's header still names game: its code and its version byte.
+bool HoldsHeaderOf(RomFile& file, const GameInfo& game)
+{
+    std::uint8_t header[SoftwareVersionOffset + 1 - GameCodeOffset];
+    if (file.ReadFull(GameCodeOffset, header, sizeof header) != sizeof header)
+        return false;
+    const std::string_view code(reinterpret_cast<const char*>(header), 4);
+    return code == game.Code && header[sizeof header - 1] == game.Revision;
+}
+
+} // namespace
+
 SaveStatus SaveSoundMoves(
     RomAccess& rom, TablePlace& place, const SoundMoveTable& table, int moveCount, const SaveQuestions& ask)
 {
@@ -227,6 +245,8 @@ SaveStatus SaveSoundMoves(
             return SaveStatus::Replaced;
         if (file.Size() < static_cast<long long>(std::max<std::uint64_t>(heldEnd, game.TableWordAt + 4)))
             return SaveStatus::Shorter;
+        if (!HoldsHeaderOf(file, game))
+            return SaveStatus::OtherImage;
         if (ReadWordAt(file, game.TableWordAt) != place.Pointer)
             return SaveStatus::PointerChanged;
         return std::nullopt;

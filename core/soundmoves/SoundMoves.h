@@ -51,7 +51,8 @@ struct SoundMoveTable
 enum class TableStatus {
     Verified, // read to its end pair within the bound: it may be repaired and saved
     NotLocated, // the table word does not hold an address inside the file
-    EndOfFile, // the file ends before the table does
+    EndOfFile, // the file ends before the table does, or before the game's table word
+    PastAddressSpace, // the table runs past the cartridge's address space in a longer file
     NoEndPair, // no end pair within the bound
     NotMoves, // away from the game's own offset, an entry before the end pair is not a move
 };
@@ -96,7 +97,8 @@ struct LoadResult
 // one entry per move of names elsewhere with every entry a move (see LargestMove). Only a
 // trusted table at the game's own offset has its entries that are no move put to askRepair; on
 // yes the filler move is written over the entry in the file at once. A pair cut by the end of
-// the file, or past the cartridge's address space, is no entry.
+// the file, or past the cartridge's address space, is no entry; a file that ends before the
+// game's table word holds no table at all.
 LoadResult LoadSoundMoves(RomAccess& rom, const MoveNameList& names, SoundMoveTable& table, TablePlace& place,
     const AskRepairFunction& askRepair);
 
@@ -111,6 +113,7 @@ enum class SaveStatus {
     // Refused: nothing was written.
     NotVerified, // the table's place is not verified
     Replaced, // the path names another file now
+    OtherImage, // the file's header names another game or revision now
     Shorter, // the file no longer holds the table
     PointerChanged, // another program moved the table since it was read
     ChangeKept, // another program changed the table, and the user kept that change

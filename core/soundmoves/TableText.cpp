@@ -118,17 +118,29 @@ char32_t FoldCharacter(char32_t c)
     return c;
 }
 
-// The list's names, folded, each with the first move that has it and whether another has it too.
+// A folded name without its spaces and hyphens: how people may write it ("Double Slap").
+std::string LooseKey(std::string_view folded)
+{
+    std::string key(folded);
+    std::erase_if(key, [](char c) { return c == ' ' || c == '\t' || c == '-'; });
+    return key;
+}
+
+// The list's names, folded, each with the first move that has it and whether another has it too;
+// and without spaces and hyphens, each with the first move of each name that has that key.
 class NameIndex
 {
 public:
     explicit NameIndex(const MoveNameList& names)
     {
         for (std::size_t i = 0; i < names.size(); ++i) {
-            auto [at, added]
-                = m_moves.try_emplace(FoldCase(Trim(names[i])), Move { static_cast<std::uint16_t>(i + 1) });
+            std::string folded = FoldCase(Trim(names[i]));
+            const auto id = static_cast<std::uint16_t>(i + 1);
+            auto [at, added] = m_moves.try_emplace(folded, Move { id });
             if (!added)
                 at->second.Shared = true;
+            else
+                m_loose[LooseKey(folded)].push_back(id);
         }
     }
 
@@ -144,9 +156,44 @@ public:
         return at == m_moves.end() ? nullptr : &at->second;
     }
 
+    // The moves of different names that name is, spaces, hyphens and letter case aside.
+    std::vector<std::uint16_t> FindLoose(std::string_view name) const
+    {
+        const auto at = m_loose.find(LooseKey(FoldCase(name)));
+        return at == m_loose.end() ? std::vector<std::uint16_t> {} : at->second;
+    }
+
 private:
     std::unordered_map<std::string, Move> m_moves;
+    std::unordered_map<std::string, std::vector<std::uint16_t>> m_loose;
 };
+
+// Whether every sequence of text is well-formed UTF-8.
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text.substr(i));
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// Windows-1252 text as UTF-8. Its five unassigned bytes become DEL, which no line may hold.
+std::string FromWindows1252(std::string_view text)
+{
+    static constexpr char16_t High[32] = { 0x20AC, 0x7F, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+        0x0160, 0x2039, 0x0152, 0x7F, 0x017D, 0x7F, 0x7F, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x7F, 0x017E, 0x0178 };
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : byte);
+    }
+    return out;
+}
 
 } // namespace
 
@@ -180,9 +227,16 @@ TableText ParseTableText(
         return refuse(TextProblem::TooLarge, 0);
     if (text.starts_with(ByteOrderMark))
         text.remove_prefix(ByteOrderMark.size());
+    std::string converted;
+    if (!IsUtf8(text)) {
+        converted = FromWindows1252(text);
+        text = converted;
+        result.Notes.push_back({ TextNoteKind::Windows1252, 0, 0, {} });
+    }
 
     const NameIndex index(names);
     const int moveCount = static_cast<int>(names.size());
+    bool markedEmpty = false;
     int number = 0;
     while (!text.empty()) {
         ++number;
@@ -191,10 +245,14 @@ TableText ParseTableText(
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.ends_with('\r'))
             line.remove_suffix(1);
+        if (line.find(ByteOrderMark) != std::string_view::npos)
+            return refuse(TextProblem::ByteOrderMark, number);
         if (!IsTextLine(line))
             return refuse(TextProblem::NotText, number);
         line = Trim(line);
-        if (line.empty() || line.front() == '#')
+        markedEmpty = markedEmpty || line == EmptyTableLine;
+        line = Trim(line.substr(0, line.find('#')));
+        if (line.empty())
             continue;
 
         // A number is the digits a line starts with, up to a space or the line's end; a name
@@ -216,17 +274,28 @@ TableText ParseTableText(
                 result.Notes.push_back({ TextNoteKind::NameMismatch, number, id, std::string(given) });
         } else {
             const NameIndex::Move* move = index.Find(line);
-            if (move == nullptr)
-                return refuse(TextProblem::UnknownName, number, line);
-            id = move->Id;
-            if (move->Shared)
-                result.Notes.push_back({ TextNoteKind::AmbiguousName, number, id, std::string(line) });
+            if (move != nullptr) {
+                id = move->Id;
+                if (move->Shared)
+                    result.Notes.push_back({ TextNoteKind::AmbiguousName, number, id, std::string(line) });
+            } else {
+                const std::vector<std::uint16_t> loose = index.FindLoose(line);
+                if (loose.empty())
+                    return refuse(TextProblem::UnknownName, number, line);
+                if (loose.size() > 1) {
+                    refuse(TextProblem::AmbiguousName, number, line);
+                    result.Refusal.Moves = loose;
+                    return result;
+                }
+                id = loose.front();
+                result.Notes.push_back({ TextNoteKind::LooseName, number, id, std::string(line) });
+            }
         }
         if (static_cast<int>(result.Moves.size()) >= moveCount)
             return refuse(TextProblem::TooManyEntries, number);
         result.Moves.push_back(id);
     }
-    if (result.Moves.empty())
+    if (result.Moves.empty() && !markedEmpty)
         return refuse(TextProblem::NoEntries, 0);
     return result;
 }
@@ -236,6 +305,10 @@ std::string FormatTableText(const SoundMoveTable& table, const MoveNameList& nam
     std::string text = "# ";
     text += heading;
     text += '\n';
+    if (table.Entries.empty()) {
+        text += EmptyTableLine;
+        text += '\n';
+    }
     for (const SoundMoveEntry& entry : table.Entries) {
         text += std::to_string(entry.Id());
         if (IsValidMove(entry.Id(), static_cast<int>(names.size()))) {

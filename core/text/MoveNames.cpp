@@ -79,14 +79,17 @@ bool ReadOn(RomFile& file, std::uint64_t offset, std::size_t size, std::vector<s
 // The length of a list away from the game's own place, as a hack moves and lengthens it: the
 // run of name slots, read in pieces of a few slots while they last (and on to the 354th slot
 // when they stop earlier), so that a list costs one piece more than its length and data that
-// is no list a few pieces. bytes receives the slots read, from move 1's on.
+// is no list a few pieces. bytes receives the slots read, from move 1's on. The game reads no
+// name past the cartridge's address space, so nothing past it is read, whatever the file holds.
 int CountMovedSlots(RomFile& file, std::uint64_t first, std::vector<std::uint8_t>& bytes)
 {
     constexpr std::size_t Piece = 32 * NameSlotWidth;
+    const std::size_t limit = first < MaxRomSize ? static_cast<std::size_t>(MaxRomSize - first) : 0;
     int count = 0;
     bool ended = false;
     for (;;) {
-        const std::size_t wanted = std::size_t { NameSlotWidth } * (ended ? MoveCount : MaxMoveCount);
+        const std::size_t wanted
+            = std::min<std::size_t>(limit, std::size_t { NameSlotWidth } * (ended ? MoveCount : MaxMoveCount));
         if (bytes.size() >= wanted)
             break;
         const bool whole = ReadOn(file, first + bytes.size(), std::min(Piece, wanted - bytes.size()), bytes);

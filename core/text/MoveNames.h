@@ -22,7 +22,8 @@ using MoveNameList = std::vector<std::string>;
 // 0xFF is ever part of a name. At the game's own place (or where the names word points nowhere)
 // the list names MoveCount moves. Elsewhere, where hacks move and lengthen the list, it is as
 // long as the run of slots after move 0's that hold 1 to 12 characters followed by 0xFF, at
-// least MoveCount and at most MaxMoveCount. Nothing past the list's last slot is read. Returns
+// least MoveCount and at most MaxMoveCount. Nothing past the list's last slot, or past the
+// cartridge's address space (MaxRomSize), is read. Returns
 // false, leaving names untouched, when no game is identified for the open file.
 bool ReadMoveNames(RomAccess& rom, MoveNameList& names);
 

@@ -94,6 +94,32 @@ expect 0 "--import with --allow-unread" --import "$dir/eleven.txt" "$dir/unread.
 [ "$(z --list "$dir/unread.gba" | numbers)" = "$(seq 1 11 | tr '\n' ' ')" ] || fail "--allow-unread wrote no table"
 expect 2 "--allow-unread alone" --allow-unread "$dir/en.gba"
 
+# Messages say what happened: output "-" is a file, pipes are read, one entry is one, a cut file
+# tells nothing it did not read, a patch goes over no image, usage errors exit 2.
+expect 0 "--patch to a file named -" --patch "$dir/before.gba" "$dir/en.gba" -
+grep -q '^zarnith: -: patch written' "$dir/err" || fail "output -: $(cat "$dir/err")"
+echo 7 >"$dir/one.txt"
+expect 0 "--import of /dev/stdin" --import /dev/stdin "$dir/en.gba" <"$dir/one.txt"
+grep -q 'saved 1 entry at' "$dir/err" || fail "one entry: $(cat "$dir/err")"
+[ -n "$runner" ] || expect 0 "--import of a pipe" --import <(echo 9) "$dir/en.gba"
+printf 'move 8 # a comment\n' | expect 0 "--import of a name with a space" --import - "$dir/en.gba"
+grep -q '"move 8" was read as Move8 (move 8), spaces and hyphens aside' "$dir/err" || fail "loose: $(cat "$dir/err")"
+head -c 1000 "$dir/en.gba" >"$dir/cut.gba"
+expect 0 "--info of a cut file" --info "$dir/cut.gba"
+grep -q 'table word\|moves' "$dir/out" && fail "--info told what it did not read: $(cat "$dir/out")"
+cp "$dir/de.gba" "$dir/de.before"
+expect 1 "--patch over another image" --patch "$dir/before.gba" "$dir/en.gba" "$dir/de.gba"
+cmp -s "$dir/de.gba" "$dir/de.before" && grep -q 'de.gba is an image' "$dir/err" || fail "over image: $(cat "$dir/err")"
+if chattr +i "$dir/p.bps" 2>/dev/null; then
+    expect 1 "--patch over a read-only patch" --patch "$dir/before.gba" "$dir/en.gba" "$dir/p.bps"
+    grep -q 'p.bps may not be replaced: it may not be written' "$dir/err" || fail "read-only: $(cat "$dir/err")"
+    chattr -i "$dir/p.bps"
+fi
+expect 1 "--info of a name too long" --info "$dir/$(printf 'a%.0s' {1..300}).gba"
+grep -q 'its name is too long' "$dir/err" || fail "long name: $(cat "$dir/err")"
+expect 2 "--version beside a command" --info "$dir/en.gba" --version
+[ -n "$runner" ] || QT_QPA_PLATFORM=offscreen expect 2 "an unknown option with a display" --lisst "$dir/en.gba"
+
 expect 2 "--list without an image" --list
 expect 2 "--patch without its patch" --patch "$dir/before.gba" "$dir/en.gba"
 expect 2 "--allow-move alone" --allow-move "$dir/en.gba"

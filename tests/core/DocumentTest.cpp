@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace zarnith {
 namespace {
@@ -238,6 +239,72 @@ TEST(Document, NoTablePastTheCartridgesAddressSpace)
     EXPECT_EQ(ReadAll(path), image.Data);
 }
 
+// What the file does not hold, or the game cannot read, is neither read nor told.
+TEST(Document, NothingIsToldThatWasNotRead)
+{
+    constexpr std::size_t Long = MaxRomSize + 0x4000;
+    constexpr std::size_t List = MaxRomSize - NameSlotWidth * 400; // room for move 0's slot and 399 names
+    struct Case
+    {
+        const char* Name;
+        RomImage Image;
+        TableStatus Status;
+        bool TableWordRead;
+        bool NamesRead;
+        int Moves;
+    };
+    const Case cases[] = {
+        { "cut before the words", RomImage(RomImage::For(Emerald)).Resize(1000), TableStatus::EndOfFile, false, false,
+            MoveCount },
+        { "names across 32 MiB", RomImage::For(Emerald).Resize(Long).PutMoveList(Emerald, List, 1023),
+            TableStatus::Verified, true, true, 399 },
+        { "table across 32 MiB",
+            RomImage::For(Emerald)
+                .Resize(Long)
+                .PutTable(MaxRomSize - 4, { 1, 2, 3 })
+                .PutWord(Emerald.TableWordAt, RomBase + MaxRomSize - 4),
+            TableStatus::PastAddressSpace, true, true, MoveCount },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TempDir dir;
+        Document document;
+        EXPECT_EQ(document.Open(c.Image.WriteTo(dir, "rom.gba"), {}).Load.Status, c.Status);
+        FakeSha1 sha1;
+        const ImageFacts facts = document.Facts(sha1);
+        EXPECT_EQ(facts.TableWord.has_value(), c.TableWordRead);
+        EXPECT_EQ(facts.NamesRead, c.NamesRead);
+        EXPECT_EQ(static_cast<int>(document.Names().size()), c.Moves);
+        std::string keys;
+        for (const auto& [key, value] : FactLines(facts))
+            keys += key + ";";
+        EXPECT_EQ(keys.find("table word") != std::string::npos, c.TableWordRead && c.Status != TableStatus::Verified);
+        EXPECT_EQ(keys.find("moves") != std::string::npos, c.NamesRead);
+    }
+    // A name past 32 MiB is no name of the list.
+    TempDir dir;
+    Document document;
+    ASSERT_TRUE(document.Open(cases[1].Image.WriteTo(dir, "rom.gba"), {}).Supported);
+    EXPECT_EQ(document.Import("Move399\n").Status, ImportStatus::Imported);
+    EXPECT_EQ(document.Import("Move400\n").Refusal.Problem, TextProblem::UnknownName);
+}
+
+// Facts, patches and saves are of the file at the path now: one that another program put in its
+// place, or made another game's image, is refused.
+TEST_F(OpenDocument, AFileReplacedOrMadeAnotherImageIsRefused)
+{
+    if (!testing::OpenFilesCanChange())
+        GTEST_SKIP() << "no other program can change a file open here";
+    std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(GameCodeOffset).write("BPRE", 4);
+    ASSERT_TRUE(document.Append(4));
+    EXPECT_EQ(document.Save({}), SaveStatus::OtherImage);
+    std::filesystem::rename(RomImage::For(Emerald).WriteTo(dir, "new.gba"), path);
+    FakeSha1 sha1;
+    EXPECT_TRUE(document.Facts(sha1).Replaced);
+    EXPECT_EQ(sha1.Fed, 0U);
+    EXPECT_EQ(document.CreatePatch(dir.File("new.gba"), dir.File("p.bps"), nullptr).Status, PatchStatus::Replaced);
+}
+
 TEST(Document, AFileThatMayOnlyBeReadIsShownEditedAndSavedElsewhere)
 {
     TempDir dir;
@@ -329,6 +396,7 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
         { "no image", PatchStatus::ReadFailed },
         { "over the open file", PatchStatus::SameFile },
         { "over the image", PatchStatus::SameFile },
+        { "over another image", PatchStatus::OverImage },
         { "no such folder", PatchStatus::CreateFailed },
     };
     for (const auto& [name, status] : cases) {
@@ -347,6 +415,8 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
             out = image;
         else if (name == "no such folder")
             out = dir.File("none/hack.bps");
+        else if (name == "over another image")
+            out = RomImage::For(SupportedGames[0]).WriteTo(dir, "ruby.gba");
         const std::size_t files = FilesIn(dir);
 
         Document document;
@@ -356,6 +426,7 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
         const PatchResult result = document.CreatePatch(image, out, &sha1);
         EXPECT_EQ(result.Status, status);
         EXPECT_EQ(ReadAll(path), hack.Data);
+        EXPECT_EQ(result.FoundRevision, name == "another revision" ? 1 : 0) << "named as found";
         if (status != PatchStatus::Written) {
             EXPECT_EQ(FilesIn(dir), files);
             continue;

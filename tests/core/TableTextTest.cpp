@@ -30,10 +30,20 @@ TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
         { "99999999999999999999\n", {}, TextProblem::NotAMove, 1, "99999999999999999999", {} },
         { "1\n2POUND\n", {}, TextProblem::UnknownName, 2, "2POUND", {} },
         { "1\n2\n3\n4\n5\n# more\n1\n", {}, TextProblem::TooManyEntries, 7, "", {} },
-        { "1\n\xC3\x28\n", {}, TextProblem::NotText, 2, "", {} },
-        { "1\n\xED\xA0\x80\n", {}, TextProblem::NotText, 2, "", {} }, // a UTF-16 surrogate
+        // Not UTF-8 (a lone lead byte, a UTF-16 surrogate): read as Windows-1252.
+        { "1\n\xC3\x28\n", {}, TextProblem::UnknownName, 2, "\xC3\x83(", {} },
+        { "1\n\xED\xA0\x80\n", {}, TextProblem::UnknownName, 2, "\xC3\xAD\xC2\xA0\xE2\x82\xAC", {} },
         { std::string("1\n2\0\n", 5), {}, TextProblem::NotText, 2, "", {} },
         { "# nothing\n\n", {}, TextProblem::NoEntries, 0, "", {} },
+        // As people write names: spaces, hyphens, comments after an entry, older editors' text.
+        { "karatechop\nKarate-Chop\n1 POUND # the first\n", { 2, 2, 1 }, {}, 0, "",
+            { TextNoteKind::LooseName, TextNoteKind::LooseName } },
+        { "\xC4tzend\n", { 3 }, {}, 0, "", { TextNoteKind::Windows1252 } },
+        { "1\n\x81\xC4\n", {}, TextProblem::NotText, 2, "", {} }, // unassigned in Windows-1252
+        { "1\n\xEF\xBB\xBF"
+          "2\n",
+            {}, TextProblem::ByteOrderMark, 2, "", {} },
+        { std::string("# no entry\n") + std::string(EmptyTableLine), {}, {}, 0, "", {} },
         { std::string(MaxTableTextSize + 1, '1'), {}, TextProblem::TooLarge, 0, "", {} },
     };
     for (const Case& c : cases) {
@@ -58,6 +68,13 @@ TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
     EXPECT_EQ(ParseTableText("401\n", names, 5, { 400 }).Refusal.Problem, TextProblem::NotAMove);
     SoundMoveTable table { { { "??? (1023)", 0xFF, 0x03 }, { "POUND", 1, 0 } } };
     EXPECT_EQ(FormatTableText(table, names, "heading"), "# heading\n1023\n1 POUND\n");
+    // Spaces and hyphens aside, a name of two moves is refused naming both.
+    const TableText two = ParseTableText("double slap\n", { "DOUBLE-SLAP", "DOUBLESLAP" }, 2);
+    EXPECT_EQ(two.Refusal.Problem, TextProblem::AmbiguousName);
+    EXPECT_EQ(two.Refusal.Moves, (Moves { 1, 2 }));
+    // An empty table exports as a text that imports back.
+    const std::string empty = FormatTableText({}, names, "heading");
+    EXPECT_TRUE(ParseTableText(empty, names, 5).Refusal.Problem == TextProblem::None);
 }
 
 TEST(TableText, ImportIsOneStepAndARefusalChangesNothing)

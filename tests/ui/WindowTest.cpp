@@ -203,9 +203,9 @@ private slots:
         dialogs->Answers.push_back(IdNo); // discard the edits
         Open(Write(image, "bad.gba"));
         QCOMPARE(dialogs->Messages.size(), std::size_t { 2 });
-        QCOMPARE(dialogs->Messages[1].Text, form->Text(Row::NotSupported));
+        QVERIFY(dialogs->Messages[1].Text.startsWith(form->Text(Row::NotSupported) + "\n\n"));
         QCOMPARE(dialogs->Messages[1].Flags, MbOk);
-        QVERIFY(form->windowTitle().startsWith("good.gba"));
+        QVERIFY(form->windowTitle().startsWith("[*]good.gba"));
         QVERIFY(form->isWindowModified() && form->Doc().CanUndo());
         QCOMPARE(form->ListBox1->item(0)->text(), QString("Move10"));
         QCOMPARE(form->MoveComboBox->count(), MoveCount);
@@ -294,7 +294,7 @@ private slots:
         Open(path, { IdYes, IdNo });
         QCOMPARE(dialogs->Messages.size(), std::size_t { 3 });
         dialogs->Messages.erase(dialogs->Messages.begin());
-        QVERIFY(dialogs->Messages[0].Title.startsWith("rom.gba")); // the file the answer writes to
+        QVERIFY(dialogs->Messages[0].Title.startsWith("[*]rom.gba")); // the file the answer writes to
         QCOMPARE(dialogs->Messages[0].Text,
             QString("Entry 1 of the sound-move table holds 0, which is not a valid move: the entry is corrupted. Do "
                     "you want the program to fix it?"));
@@ -604,7 +604,7 @@ private slots:
         Open(Write(image, "hack.gba"));
         const QString places("table at 0x300010, names at 0x310000, 400 moves");
         QCOMPARE(form->windowTitle(),
-            QString::fromUtf8("hack.gba[*] \u2014 Leaf Green 1.1 \u2014 %1 \u2014 Zarnith").arg(places));
+            QString::fromUtf8("[*]hack.gba \u2014 Leaf Green 1.1 \u2014 %1 \u2014 Zarnith").arg(places));
         QCOMPARE(form->ListBox1->toolTip(), places);
         QCOMPARE(form->MoveComboBox->count(), 400);
         QCOMPARE(form->MoveComboBox->itemText(399), QString("Move400"));
@@ -614,7 +614,7 @@ private slots:
 
         dialogs->Answers.push_back(IdYes);
         Open(Write(RomImage::For(Emerald), "rom.gba"));
-        QCOMPARE(form->windowTitle(), QString::fromUtf8("rom.gba[*] \u2014 Emerald \u2014 Zarnith"));
+        QCOMPARE(form->windowTitle(), QString::fromUtf8("[*]rom.gba \u2014 Emerald \u2014 Zarnith"));
         QCOMPARE(form->ListBox1->toolTip(), QString());
         Select(0, 6);
         form->ChangeMoveButton->click();
@@ -750,7 +750,7 @@ private slots:
         dialogs->SaveFiles.push_back(copy);
         form->SaveAs1->trigger();
         QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::Saved));
-        QCOMPARE(form->windowTitle(), QString::fromUtf8("copy.gba[*] \u2014 Emerald \u2014 Zarnith"));
+        QCOMPARE(form->windowTitle(), QString::fromUtf8("[*]copy.gba \u2014 Emerald \u2014 Zarnith"));
         QVERIFY(!form->isWindowModified());
         QCOMPARE(testing::ReadAll(copy.toStdString())[TableAt(0)], 7);
         QCOMPARE(testing::ReadAll(path.toStdString()), RomImage::For(Emerald).Data);
@@ -794,13 +794,19 @@ private slots:
             QSKIP("cannot make a file unwritable here");
         Open(path);
         QVERIFY(dialogs->Messages.empty());
-        QCOMPARE(form->windowTitle(), QString::fromUtf8("rom.gba[*] \u2014 Emerald \u2014 read-only \u2014 Zarnith"));
+        QCOMPARE(form->windowTitle(), QString::fromUtf8("[*]rom.gba \u2014 Emerald \u2014 read-only \u2014 Zarnith"));
         QCOMPARE(Items(form->ListBox1), (QStringList { "??? (0)", "Move2" }));
         QVERIFY(!form->Save1->isEnabled());
         QVERIFY(form->SaveAs1->isEnabled());
         Select(0, 6);
         form->ChangeMoveButton->click();
         form->Save1Click();
+        // Play tells that the edits are not in what is played.
+        FakeLauncher launcher;
+        form->SetLauncher(launcher);
+        form->Play1->trigger();
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::PlayUnsaved).arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(launcher.Started.size(), 1);
         // Saving before closing asks where to; cancelling keeps the file and its edits open.
         dialogs->Answers.push_back(IdYes);
         dialogs->SaveFiles.push_back(QString());
@@ -929,10 +935,22 @@ private slots:
         const QString path = Write(RomImage::For(Emerald), "my hack \u00e9 & co.gba");
         Open(path);
         QTest::keyClick(form.get(), Qt::Key_F5);
-        const QString program = QDir::fromNativeSeparators(QString::fromStdString(dir->File("an emulator")));
-        dialogs->OtherFiles.push_back(program);
+        // A file that cannot be run is refused when chosen; a program is taken.
+        const QString log = Write(RomImage(4), "emulator.log");
+#ifdef Q_OS_WIN
+        const QString name = "an emulator.exe";
+#else
+        const QString name = "an emulator";
+#endif
+        const QString program = Write(RomImage(4), name.toUtf8().constData());
+        QFile(program).setPermissions(QFile::permissions(program) | QFile::ExeOwner);
+        dialogs->OtherFiles.insert(dialogs->OtherFiles.end(), { log, program });
         form->Emulator1->trigger();
-        QCOMPARE(form->ClearEmulator1->text(), QString("&Clear Emulator (an emulator)"));
+        QCOMPARE(dialogs->Messages.back().Text, form->Text(Row::EmulatorNotProgram).arg(QDir::toNativeSeparators(log)));
+        QVERIFY(EmulatorSetting().Program().isEmpty());
+        dialogs->Messages.clear();
+        form->Emulator1->trigger();
+        QCOMPARE(form->ClearEmulator1->text(), "&Clear Emulator (" + name + ")");
         // Unsaved edits: Cancel starts nothing, Save saves first.
         Select(0, 6);
         form->ChangeMoveButton->click();
@@ -978,6 +996,80 @@ private slots:
         QCOMPARE(dialogs->Messages[4].Text,
             form->Text(Row::PatchWritten).arg(QDir::toNativeSeparators(patch)).arg(written.size()));
         QCOMPARE(testing::ApplyBps(base.Data, written), testing::ReadAll(path.toStdString()));
+    }
+
+    // Each message says what happened, with every path as it is.
+    void messagesSayWhatHappened()
+    {
+        const GameInfo& fireRed = SupportedGames[3];
+        const auto last = [this] { return dialogs->Messages.back().Text; };
+        const auto info = [this, &last] {
+            form->ImageInformation1->trigger();
+            return last();
+        };
+        // A file cut before the game's words: no word, names or count that were not read.
+        Open(Write(RomImage(RomImage::For(Emerald)).Resize(1000), "cut.gba"));
+        QCOMPARE(last(), form->Text(Row::EndedBeforeWord).arg("42F70"));
+        QVERIFY(info().endsWith(form->Text(Row::InfoTableCut).arg("42F70") + "\n"
+            + form->Text(Row::InfoTableNotRead).arg(form->Text(Row::PathEndOfFile)) + "\n"
+            + form->Text(Row::InfoNamesWordCut).arg("9B18C")));
+        // A table across 32 MiB is the address space's end, not the file's.
+        const QString longPath = Write(
+            RomImage::For(Emerald).Resize(MaxRomSize + 16).PutWord(Emerald.TableWordAt, RomBase + MaxRomSize - 2),
+            "long.gba");
+        dialogs->Answers.push_back(IdYes);
+        form->OpenFile(longPath);
+        QCOMPARE(last(), form->Text(Row::PastAddressSpace).arg("1FFFFFE"));
+        // A name too long for the system.
+        dialogs->Answers.push_back(IdYes);
+        form->OpenFile(dir->Path().string().c_str() + QString("/") + QString(300, 'a') + ".gba");
+        QVERIFY(last().endsWith(form->Text(Row::ReasonNameTooLong)));
+        // One entry; a patch path holding %2 stays as it is; another revision is named so.
+        const QString path = Write(RomImage::For(fireRed, { 45 }), "fr.gba");
+        RomImage revision = RomImage::For(fireRed);
+        const QString fr11 = Write(revision.Header("BPRE", 1), "fr11.gba");
+        dialogs->Answers.push_back(IdYes);
+        form->OpenFile(path);
+        QVERIFY(info().contains(", 0x250104, 1 entry.\n"));
+        const QString patch = QDir(dir->Path()).filePath("hack%2Cfinal.bps");
+        dialogs->OtherFiles.insert(dialogs->OtherFiles.end(), { fr11, path + ".base", patch });
+        form->CreatePatch1->trigger();
+        QCOMPARE(last(),
+            Fill(form->Text(Row::PatchOtherRevision), QDir::toNativeSeparators(fr11), "Fire Red 1.1", "BPRE", 1,
+                "Fire Red (1.0)", 0));
+        QFile::copy(path, path + ".base");
+        dialogs->Answers.push_back(IdYes); // not the release: make it anyway
+        form->CreatePatch1->trigger();
+        QVERIFY2(last().contains(QDir::toNativeSeparators(patch) + " ("), qPrintable(last()));
+        // Export over another image is refused, and leaves it as it was.
+        const Bytes before = testing::ReadAll(fr11.toStdString());
+        dialogs->OtherFiles.push_back(fr11);
+        form->ExportTable1->trigger();
+        QCOMPARE(last(), Fill(form->Text(Row::ExportOverOtherImage), QDir::toNativeSeparators(fr11), "Fire Red 1.1"));
+        QCOMPARE(testing::ReadAll(fr11.toStdString()), before);
+        if (!testing::OpenFilesCanChange())
+            return;
+        // The file replaced since it was opened: no facts of a file no longer there.
+        std::filesystem::rename(fr11.toStdString(), path.toStdString());
+        QCOMPARE(info(), form->Text(Row::InfoReplaced).arg(QDir::toNativeSeparators(path)));
+    }
+
+    // The list, the drop-down and the comparison as a user meets them.
+    void theListAndTheComparison()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        Open(Write(RomImage::For(Emerald, { 7, 45, 7, 46 })));
+        form->ListBox1->setFocus();
+        form->ListBox1->setCurrentRow(2);
+        QCOMPARE(form->MoveComboBox->currentIndex(), 6);
+        QTest::keyClick(form->ListBox1, Qt::Key_Delete);
+        QCOMPARE(Items(form->ListBox1), (QStringList { "Move7", "Move45", "Move46" }));
+        form->Undo1->trigger();
+        form->CompareWithGame1->trigger();
+        QVERIFY(dialogs->Messages.back().Text.startsWith(
+            QString::fromUtf8("Added to the game's table: Move7 (7) \u00D72\n")));
     }
 
     void escapedFailureIsShownAndTheProgramGoesOn()
