@@ -140,6 +140,7 @@ inline constexpr int NoteNameMismatch = 124;
 inline constexpr int NoteAmbiguous = 125;
 inline constexpr int NotesMore = 126;
 inline constexpr int ImportUnchanged = 127;
+inline constexpr int PatchProgress = 128;
 } // namespace Row
 
 // The project's home page, quoted in the About text.
