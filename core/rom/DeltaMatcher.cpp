@@ -10,7 +10,8 @@ namespace {
 
 enum Kind : int { SourceRead, SourceCopy, TargetCopy };
 
-constexpr std::uint32_t None = 0xFFFFFFFF;
+constexpr std::uint64_t Largest = 0xFFFFFFFE; // offsets plus one fit the index
+constexpr std::uint64_t Empty = ~std::uint64_t { 0 }; // an empty slot, less one
 constexpr std::size_t KeyLength = 8; // bytes hashed for the index
 constexpr std::uint64_t SourceStride = 8;
 constexpr std::uint64_t TargetStride = 4;
@@ -98,14 +99,14 @@ DeltaMatcher::DeltaMatcher(std::span<const std::uint8_t> source, std::span<const
 
 bool DeltaMatcher::IndexSource(const ProgressCallback& progress)
 {
-    m_sourceIndex.assign(std::size_t { 1 } << m_sourceBits, None);
+    m_sourceIndex = NewLargeArray<std::uint32_t>(std::size_t { 1 } << m_sourceBits);
     const std::uint64_t total = m_source.size() + m_target.size();
     const std::uint8_t* bytes = m_source.data();
     for (std::uint64_t at = 0; at + KeyLength <= m_source.size(); at += SourceStride) {
         if (progress && at % ProgressStep == 0 && !progress(at, total))
             return false;
         if (!IsRun(Load(bytes + at)))
-            m_sourceIndex[Key(bytes + at, m_sourceBits)] = static_cast<std::uint32_t>(at);
+            m_sourceIndex[Key(bytes + at, m_sourceBits)] = static_cast<std::uint32_t>(at + 1);
     }
     return true;
 }
@@ -128,9 +129,9 @@ void DeltaMatcher::Consider(Match& best, int kind, std::uint64_t start, std::uin
 
 bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progress)
 {
-    if (m_source.size() >= None || m_target.size() >= None || !IndexSource(progress))
+    if (m_source.size() > Largest || m_target.size() > Largest || !IndexSource(progress))
         return false;
-    m_targetIndex.assign(std::size_t { 1 } << m_targetBits, None);
+    m_targetIndex = NewLargeArray<std::uint32_t>(std::size_t { 1 } << m_targetBits);
     const std::uint8_t* from = m_source.data();
     const std::uint8_t* to = m_target.data();
     const std::uint64_t sourceSize = m_source.size();
@@ -193,8 +194,8 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
             for (std::uint64_t probe = at; probe < at + probes; ++probe) {
                 const std::uint64_t word = Load(to + probe);
                 const std::uint64_t rest = size - probe;
-                const std::uint32_t inSource = m_sourceIndex[Key(to + probe, m_sourceBits)];
-                if (inSource != None && Load(from + inSource) == word) {
+                const std::uint64_t inSource = m_sourceIndex[Key(to + probe, m_sourceBits)] - std::uint64_t { 1 };
+                if (inSource != Empty && Load(from + inSource) == word) {
                     std::uint64_t back = 0;
                     while (
                         back < probe - literal && back < inSource && from[inSource - back - 1] == to[probe - back - 1])
@@ -204,8 +205,8 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
                     if (probe - back <= at) // a copy from here on, not one that leaves bytes before it
                         Consider(best, SourceCopy, probe - back, length, inSource - back, writer, 3);
                 }
-                const std::uint32_t inTarget = m_targetIndex[Key(to + probe, m_targetBits)];
-                if (inTarget != None && inTarget < probe && Load(to + inTarget) == word) {
+                const std::uint64_t inTarget = m_targetIndex[Key(to + probe, m_targetBits)] - std::uint64_t { 1 };
+                if (inTarget < probe && Load(to + inTarget) == word) {
                     std::uint64_t back = 0;
                     while (back < probe - literal && back < inTarget && to[inTarget - back - 1] == to[probe - back - 1])
                         ++back;
@@ -218,7 +219,7 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
         if (best.Kind < 0) {
             // Carried in the patch; indexed, so that later bytes may copy it.
             if (at % TargetStride == 0 && left >= KeyLength && !IsRun(Load(to + at)))
-                m_targetIndex[Key(to + at, m_targetBits)] = static_cast<std::uint32_t>(at);
+                m_targetIndex[Key(to + at, m_targetBits)] = static_cast<std::uint32_t>(at + 1);
             ++at;
             continue;
         }

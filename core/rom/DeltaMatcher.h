@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rom/BpsPatch.h"
+#include "rom/PlatformFile.h"
 
 #include <cstdint>
 #include <limits>
@@ -10,13 +11,15 @@
 namespace zarnith {
 
 // Chooses the actions of a BPS patch from source to target, both held whole, by what each costs
-// in the patch. The source is indexed by a hash of 8 bytes at every 4th offset, and the target
-// written so far (the bytes carried in the patch) at every 4th offset as it goes; a match found
-// there is extended both ways. Before any search it tries what costs least: the source at the
-// same offset (SourceRead), the source or the target further along the last copy (a copy that
-// goes on past a few changed bytes, as code that moved does past its changed pointer words), and
-// a run of the byte just written (one TargetCopy, however long). Everything is fixed-width and
-// walked in order, so the same files make the same patch on every platform.
+// in the patch. The source is indexed by a hash of the 8 bytes at every 8th offset, and the
+// target written so far (the bytes carried in the patch) at every 4th offset as it goes, one
+// offset a slot, runs of one byte left out; a match found there is extended both ways. Before any
+// search it tries what costs least: the source at the same offset (SourceRead), the source or the
+// target further along the last copy (a copy that goes on past a few changed bytes, as code that
+// moved does past its changed pointer words, for a byte or two of offset instead of a search and
+// up to four), and a run of the byte just written (one TargetCopy, however long). A byte changed
+// in place with the same offset going on after it is carried without a search. Everything is
+// fixed-width and walked in order, so the same files make the same patch on every platform.
 class DeltaMatcher
 {
 public:
@@ -46,8 +49,10 @@ private:
     std::span<const std::uint8_t> m_target;
     int m_sourceBits;
     int m_targetBits;
-    std::vector<std::uint32_t> m_sourceIndex;
-    std::vector<std::uint32_t> m_targetIndex;
+    // Each slot holds an offset plus one, or 0 for none: zeroed memory from the system, which
+    // costs no pass of its own.
+    LargeArray<std::uint32_t> m_sourceIndex;
+    LargeArray<std::uint32_t> m_targetIndex;
 };
 
 } // namespace zarnith

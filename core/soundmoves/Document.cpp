@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <tuple>
 
 namespace zarnith {
@@ -416,8 +417,10 @@ PatchResult Document::CreatePatch(
     // Reading both files is the first half of the work, the patch the second.
     const auto total = static_cast<std::uint64_t>(sourceSize + targetSize);
     auto told = [&progress, total](std::uint64_t done) { return !progress || progress(done, 2 * total); };
-    std::vector<std::uint8_t> from(static_cast<std::size_t>(sourceSize));
-    std::vector<std::uint8_t> to(static_cast<std::size_t>(targetSize));
+    auto sourceBytes = NewLargeArray<std::uint8_t>(static_cast<std::size_t>(sourceSize));
+    auto targetBytes = NewLargeArray<std::uint8_t>(static_cast<std::size_t>(targetSize));
+    const std::span<std::uint8_t> from(sourceBytes.get(), static_cast<std::size_t>(sourceSize));
+    const std::span<std::uint8_t> to(targetBytes.get(), static_cast<std::size_t>(targetSize));
     std::uint32_t sourceCrc = 0;
     std::uint32_t targetCrc = 0;
     if (sha1 != nullptr)
@@ -441,8 +444,8 @@ PatchResult Document::CreatePatch(
     if (!DeltaMatcher(from, to).Write(writer, [&](std::uint64_t done, std::uint64_t) { return told(total + done); }))
         return { PatchStatus::Cancelled, result.NotReleaseSha1 };
     const std::vector<std::uint8_t> patch = writer.Finish(sourceCrc, targetCrc);
-    std::vector<std::uint8_t>().swap(from);
-    std::vector<std::uint8_t>().swap(to);
+    sourceBytes.reset();
+    targetBytes.reset();
 
     FileHandle handle = NoFile;
     std::string temporary;
