@@ -7,19 +7,25 @@
 #include "LinearBps.h"
 #include "rom/ImageDigest.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
 
 std::vector<std::uint8_t> ReadAll(const char* path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    std::vector<std::uint8_t> bytes;
+    if (std::FILE* file = std::fopen(path, "rb")) {
+        std::fseek(file, 0, SEEK_END);
+        bytes.resize(static_cast<std::size_t>(std::max(0L, std::ftell(file))));
+        std::fseek(file, 0, SEEK_SET);
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+        std::fclose(file);
+    }
+    return bytes;
 }
 
 } // namespace
