@@ -161,6 +161,10 @@ protected:
         case QEvent::ShortcutOverride:
         case QEvent::Shortcut:
         case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
         case QEvent::Close:
             return !IsInDialog(watched);
         default:

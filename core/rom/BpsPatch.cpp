@@ -110,7 +110,8 @@ std::vector<std::uint8_t> BpsPatchWriter::Finish(std::uint32_t sourceCrc32, std:
 
 std::vector<std::uint8_t> MakeBpsPatch(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
 {
-    return *MakeBpsPatch(source, target, nullptr);
+    // Nothing stops it but files too large for the matcher's offsets, which no cartridge is.
+    return MakeBpsPatch(source, target, nullptr).value();
 }
 
 std::optional<std::vector<std::uint8_t>> MakeBpsPatch(
