@@ -1,10 +1,37 @@
 #!/usr/bin/env bash
 # Benchmarks the core open path and save against raw reads of the same 16 MiB image, and a BPS
-# patch between two 32 MiB images against reading both once.
+# patch between two 32 MiB images against reading both once. Then each synthetic hack pair
+# (tools/HackPairs.cpp): the size of the program's patch (zarnith --patch) beside the old linear
+# writer's and the count of bytes that differ, and the patch's time (the best of three runs) and
+# peak memory beside reading both files whole with their CRC32s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh libbenchmark-dev
-bash scripts/build.sh zarnith_bench zarnith_patch_bench
-"${ZARNITH_BUILD_DIR:-build}/bench/zarnith_bench" --benchmark_min_time=1 "$@"
-"${ZARNITH_BUILD_DIR:-build}/bench/zarnith_patch_bench" --benchmark_min_time=1 "$@"
+bash scripts/deps.sh libbenchmark-dev time
+bash scripts/build.sh zarnith_bench zarnith_patch_bench zarnith zarnith_hack_pairs zarnith_patch_pairs
+build=${ZARNITH_BUILD_DIR:-build}
+"$build/bench/zarnith_bench" --benchmark_min_time=1 "$@"
+"$build/bench/zarnith_patch_bench" --benchmark_min_time=1 "$@"
+
+pairs=$(mktemp -d)
+trap 'rm -rf "$pairs"' EXIT
+"$build/tools/zarnith_hack_pairs" "$pairs" >"$pairs/names"
+# best_of_three COMMAND...: "SECONDS CPU_SECONDS KIB", the least elapsed time, the least processor
+# time (user and system; what a busy machine changes least) and the largest peak memory.
+best_of_three() {
+    for _ in 1 2 3; do
+        /usr/bin/time -f '%e %U %S %M' -o "$pairs/time" "$@" >/dev/null 2>&1 || echo "bench: failed: $*" >&2
+        cat "$pairs/time"
+    done | awk 'NR == 1 || $1 < t { t = $1 } NR == 1 || $2 + $3 < c { c = $2 + $3 } $4 > m { m = $4 } END { print t, c, m }'
+}
+echo
+echo "Hack pair            patch B   linear B differing B  time s (cpu)   read s (cpu)  peak MiB  read MiB"
+while read -r name; do
+    source=$pairs/$name.unmodified.gba
+    target=$pairs/$name.gba
+    read -r made made_cpu made_kib < <(best_of_three "$build/ui/zarnith" --patch "$source" "$target" "$pairs/$name.bps")
+    read -r read read_cpu read_kib < <(best_of_three "$build/bench/zarnith_patch_pairs" --read "$source" "$target")
+    read -r size linear differing < <("$build/bench/zarnith_patch_pairs" "$source" "$target" "$pairs/$name.bps")
+    printf 'Patch %-15s %9d %10d %11d %6.2f (%4.2f) %6.2f (%4.2f) %9d %9d\n' "$name" "$size" "$linear" "$differing" \
+        "$made" "$made_cpu" "$read" "$read_cpu" $((made_kib / 1024)) $((read_kib / 1024))
+done <"$pairs/names"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the load path under ASan and UBSan: scripts/fuzz.sh [SECONDS] [libFuzzer options...]
-# The corpus grows in build-fuzz/corpus; seeds come from the synthetic-image builder.
+# The corpus grows in build-fuzz/corpus; seeds come from the synthetic-image builder. Before it,
+# the BPS writer for a quarter of that time (at least ten seconds), its corpus in patch-corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +17,9 @@ cmake --build "$build_dir" --parallel
 
 # From inside the build folder, so that the logs of -jobs runs (fuzz-N.log) stay there too.
 cd "$build_dir"
-mkdir -p seeds corpus findings
+mkdir -p seeds corpus findings patch-corpus
+fuzz/zarnith_fuzz_patch -max_total_time="$(((seconds / 4) > 10 ? seconds / 4 : 10))" -max_len=8192 \
+    -print_final_stats=1 -artifact_prefix=findings/patch- patch-corpus
 fuzz/zarnith_fuzz_seeds seeds
 fuzz/zarnith_fuzz_load -max_total_time="$seconds" -max_len=40000 -print_final_stats=1 \
     -artifact_prefix=findings/ "$@" corpus seeds

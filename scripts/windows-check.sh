@@ -3,8 +3,8 @@
 # window, both test suites and zarnith.exe, all linked statically against Qt built for Windows)
 # and runs it under Wine without a display: the core's GoogleTest suite, the window's Qt Test
 # suites on Qt's offscreen platform, checks of zarnith.exe itself, and the command line through
-# zarnith.com, its console companion (tests/cli/CommandLineTest.sh). Every part runs; the script
-# fails if any did.
+# zarnith.com, its console companion (tests/cli/CommandLineTest.sh), and zarnith.com's patches of
+# the synthetic hack pairs against the Linux build's. Every part runs; the script fails if any did.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -74,6 +74,29 @@ fi
 echo "windows: command line through zarnith.com"
 ZARNITH_RUNNER="timeout -k 10 300 $wine" bash tests/cli/CommandLineTest.sh "$build_dir/ui/zarnith.com" \
     "$build_dir/tools/zarnith_synthetic_rom.exe" </dev/null || failed+=(command-line)
+
+# The same patches on both systems: the synthetic hack pairs (the Linux build's pair maker), each
+# patched by the Linux program and by zarnith.com, must give byte for byte the same file.
+echo "windows: patches of the hack pairs, against the Linux build's"
+if ZARNITH_BUILD_DIR=build bash scripts/build.sh zarnith zarnith_hack_pairs >/dev/null; then
+    pairs=$(mktemp -d)
+    build/tools/zarnith_hack_pairs "$pairs" >"$pairs/names"
+    while read -r name; do
+        build/ui/zarnith --patch "$pairs/$name.unmodified.gba" "$pairs/$name.gba" "$pairs/$name.linux.bps" >/dev/null 2>&1 || true
+        run "$build_dir/ui/zarnith.com" --patch "$pairs/$name.unmodified.gba" "$pairs/$name.gba" \
+            "$pairs/$name.windows.bps" >/dev/null 2>&1 || true
+        if [ -s "$pairs/$name.linux.bps" ] && cmp -s "$pairs/$name.linux.bps" "$pairs/$name.windows.bps"; then
+            echo "windows: $name: the same patch ($(stat -c %s "$pairs/$name.linux.bps") bytes)"
+        else
+            echo "windows: $name: the patches differ, or one was not written" >&2
+            failed+=("patch-$name")
+        fi
+    done <"$pairs/names"
+    rm -rf "$pairs"
+else
+    echo "windows: the Linux build for the patch comparison failed" >&2
+    failed+=(patch-comparison)
+fi
 "$wineserver" -k 2>/dev/null || true
 
 if [ ${#failed[@]} -gt 0 ]; then

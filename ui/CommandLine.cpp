@@ -322,6 +322,7 @@ int Patch(const QString& unmodified, const QString& file, const QString& patch)
     case PatchStatus::WriteFailed:
     case PatchStatus::NotOpen:
     case PatchStatus::Fits:
+    case PatchStatus::Cancelled: // not asked for here
         Say(QStringLiteral("%1: writing the patch failed; no file was changed").arg(shownPatch));
         break;
     }

@@ -1,7 +1,10 @@
 #include "Dialogs.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace zarnith {
@@ -113,6 +116,81 @@ std::optional<QString> QtDialogs::GetFileName(
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+namespace {
+
+// QProgressDialog, shown after half a second; the work runs on the caller's thread, which lets
+// the dialog paint and take Cancel as it goes. The user's input anywhere but in the dialog is
+// dropped meanwhile, so nothing else starts before the work has ended (the dialog's own
+// window-modality holds only once it shows).
+class QtProgress final : public Progress, public QObject
+{
+public:
+    QtProgress(QWidget* parent, const QString& text, const QString& caption)
+        : m_dialog(text, QProgressDialog::tr("Cancel"), 0, Steps, parent)
+    {
+        m_dialog.setWindowTitle(caption);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoReset(false);
+        m_dialog.setAutoClose(false);
+        m_dialog.setValue(0);
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~QtProgress() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool Advance(std::uint64_t done, std::uint64_t total) override
+    {
+        const auto step = static_cast<int>(total == 0 ? Steps : std::min<std::uint64_t>(done, total) * Steps / total);
+        if (step != m_dialog.value())
+            m_dialog.setValue(step);
+        QCoreApplication::processEvents();
+        return !m_dialog.wasCanceled();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::Close:
+            return !IsInDialog(watched);
+        default:
+            return false;
+        }
+    }
+
+private:
+    static constexpr int Steps = 1000;
+
+    bool IsInDialog(QObject* object) const
+    {
+        for (; object != nullptr; object = object->parent())
+            if (object == &m_dialog)
+                return true;
+        return false;
+    }
+
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
+std::unique_ptr<Progress> QtDialogs::ShowProgress(QWidget* parent, const QString& text, const QString& caption)
+{
+    return std::make_unique<QtProgress>(parent, text, caption);
 }
 
 } // namespace zarnith

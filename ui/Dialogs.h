@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 
 class QFileDialog;
@@ -47,6 +49,16 @@ enum class FileKind {
     ExportText,
 };
 
+// A long piece of work's progress as a dialog shows it, with Cancel; the dialog closes when this
+// is destroyed.
+class Progress
+{
+public:
+    virtual ~Progress() = default;
+    // Tells how far the work has come; false once the user has cancelled it.
+    virtual bool Advance(std::uint64_t done, std::uint64_t total) = 0;
+};
+
 // The modal dialogs the window uses, behind an interface so tests can answer them.
 class Dialogs
 {
@@ -66,6 +78,9 @@ public:
     virtual std::optional<QString> GetFileName(
         QWidget* parent, FileKind kind, const QString& title, const QString& start)
         = 0;
+    // A progress dialog with text and Cancel over parent, shown only once the work has taken half
+    // a second; until it closes, nothing else in the program takes the user's input.
+    virtual std::unique_ptr<Progress> ShowProgress(QWidget* parent, const QString& text, const QString& caption) = 0;
 };
 
 // Sets up the Open command's file dialog: an existing file, ROM images or any file, and a name
@@ -80,6 +95,7 @@ public:
     std::optional<QString> GetSaveFileName(QWidget* parent, const QString& suggested) override;
     std::optional<QString> GetFileName(
         QWidget* parent, FileKind kind, const QString& title, const QString& start) override;
+    std::unique_ptr<Progress> ShowProgress(QWidget* parent, const QString& text, const QString& caption) override;
 };
 
 } // namespace zarnith

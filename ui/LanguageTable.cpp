@@ -267,6 +267,7 @@ void InitLanguageTable(LanguageStrings& table)
         "son écriture a échoué (le disque est peut-être plein).");
     set(Row::ReasonPatchOverImage, "the chosen file is one of the two images.",
         "le fichier choisi est l'une des deux images.");
+    set(Row::PatchProgress, "Making the patch…", "Création du patch…");
     set(Row::ChooseUnmodified, "Choose the Unmodified Image", "Choisir l'image non modifiée");
     set(Row::ExportTable, "&Export Table…", "&Exporter la table…");
     set(Row::ImportTable, "&Import Table…", "&Importer une table…");

@@ -1150,8 +1150,16 @@ void TForm1::CreatePatch1Click()
         return;
     const std::optional<QString> patch = m_dialogs.GetFileName(
         this, FileKind::Patch, Caption(Row::CreatePatch), open.dir().filePath(open.completeBaseName() + ".bps"));
-    if (patch)
-        ReportPatch(m_document.CreatePatch(image->toStdString(), patch->toStdString(), nullptr), *image, *patch);
+    if (!patch)
+        return;
+    PatchResult result;
+    {
+        const std::unique_ptr<Progress> progress
+            = m_dialogs.ShowProgress(this, Text(Row::PatchProgress), Caption(Row::CreatePatch));
+        result = m_document.CreatePatch(image->toStdString(), patch->toStdString(), nullptr,
+            [&progress](std::uint64_t done, std::uint64_t total) { return progress->Advance(done, total); });
+    }
+    ReportPatch(result, *image, *patch);
 }
 
 void TForm1::ReportPatch(const PatchResult& result, const QString& image, const QString& patch)
@@ -1208,6 +1216,7 @@ void TForm1::ReportPatch(const PatchResult& result, const QString& image, const 
     case PatchStatus::WriteFailed:
         notWritten(Text(Row::ReasonPatchWrite));
         break;
+    case PatchStatus::Cancelled: // the user's own choice, with nothing written
     case PatchStatus::Fits:
     case PatchStatus::NotOpen:
         break;

@@ -1,64 +1,17 @@
 #include "rom/BpsPatch.h"
 
+#include "rom/DeltaMatcher.h"
 #include "rom/ImageDigest.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace zarnith {
 
 namespace {
 
-enum Action : std::uint64_t { SourceRead = 0, TargetRead = 1, TargetCopy = 3 };
-
-// Runs of equal bytes this long or longer are read from the source even between changed bytes;
-// a shorter one costs less carried in the patch than as an action of its own.
-constexpr std::size_t MinSourceRun = 2;
-// Runs of one byte this long or longer copy the byte before them.
-constexpr std::size_t MinRepeatRun = 16;
-
-// How many bytes from at on a and b hold alike, up to end; in long strides while they can.
-std::size_t SameRun(const std::uint8_t* a, const std::uint8_t* b, std::size_t at, std::size_t end)
-{
-    constexpr std::size_t Stride = 256;
-    std::size_t i = at;
-    while (i + Stride <= end && std::memcmp(a + i, b + i, Stride) == 0)
-        i += Stride;
-    for (; i + 8 <= end; i += 8) {
-        std::uint64_t x;
-        std::uint64_t y;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
-        if (x != y)
-            break;
-    }
-    while (i < end && a[i] == b[i])
-        ++i;
-    return i - at;
-}
-
-// How many bytes from at on are the byte at at, up to end.
-std::size_t RepeatRun(const std::uint8_t* bytes, std::size_t at, std::size_t end)
-{
-    const std::uint8_t value = bytes[at];
-    std::uint64_t pattern;
-    std::memset(&pattern, value, 8);
-    std::size_t i = at + 1;
-    for (; i + 8 <= end; i += 8) {
-        std::uint64_t x;
-        std::memcpy(&x, bytes + i, 8);
-        if (x != pattern)
-            break;
-    }
-    while (i < end && bytes[i] == value)
-        ++i;
-    return i - at;
-}
+enum Action : std::uint64_t { SourceReadAction = 0, TargetReadAction = 1, SourceCopyAction = 2, TargetCopyAction = 3 };
 
 } // namespace
 
 BpsPatchWriter::BpsPatchWriter(std::uint64_t sourceSize, std::uint64_t targetSize)
-    : m_targetSize(targetSize)
 {
     m_out.reserve(64 * 1024);
     m_out.insert(m_out.end(), { 'B', 'P', 'S', '1' });
@@ -83,73 +36,68 @@ void BpsPatchWriter::Number(std::uint64_t value)
     }
 }
 
+std::size_t BpsPatchWriter::NumberSize(std::uint64_t value)
+{
+    std::size_t size = 1;
+    for (value >>= 7; value != 0; value = (value - 1) >> 7)
+        ++size;
+    return size;
+}
+
+// A copy's offset as the format gives it: the distance from where the last copy of its kind
+// ended, doubled, with the low bit set when it goes back.
+std::uint64_t BpsPatchWriter::Relative(std::uint64_t from, std::uint64_t last)
+{
+    return from >= last ? (from - last) << 1 : ((last - from) << 1) | 1;
+}
+
 void BpsPatchWriter::Command(std::uint64_t action, std::uint64_t length)
 {
     Number(((length - 1) << 2) | action);
 }
 
-void BpsPatchWriter::FlushPending()
+void BpsPatchWriter::SourceRead(std::uint64_t length)
 {
-    if (m_sourceRun > 0)
-        Command(SourceRead, m_sourceRun);
-    m_sourceRun = 0;
-    if (!m_literal.empty()) {
-        Command(TargetRead, m_literal.size());
-        m_out.insert(m_out.end(), m_literal.begin(), m_literal.end());
-    }
-    m_literal.clear();
+    Command(SourceReadAction, length);
 }
 
-void BpsPatchWriter::Add(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
+void BpsPatchWriter::TargetRead(std::span<const std::uint8_t> bytes)
 {
-    const std::uint8_t* to = target.data();
-    const std::size_t size = target.size();
-    const std::size_t common = std::min(source.size(), size);
-    // Changed bytes from literal on are taken into m_literal when an action of another kind is
-    // due, or the block ends.
-    std::size_t literal = 0;
-    auto takeLiteral = [&](std::size_t end) {
-        if (end > literal) {
-            if (m_sourceRun > 0)
-                FlushPending();
-            m_literal.insert(m_literal.end(), to + literal, to + end);
-        }
-    };
-    for (std::size_t at = 0; at < size;) {
-        // Each changed byte is looked at twice at most: whether the source's next bytes match, and
-        // whether the next byte repeats it; only then are the runs measured.
-        const std::size_t same = at < common && to[at] == source[at] ? SameRun(source.data(), to, at, common) : 0;
-        if (same >= MinSourceRun || (same > 0 && m_at + at + same == m_targetSize)) {
-            takeLiteral(at);
-            if (!m_literal.empty())
-                FlushPending();
-            m_sourceRun += same;
-            at += same;
-            literal = at;
-            continue;
-        }
-        const std::size_t repeat = at + 1 < size && to[at + 1] == to[at] ? RepeatRun(to, at, size) : 1;
-        if (repeat >= MinRepeatRun) {
-            // The run's first byte goes with the changed bytes; the rest copy it, a byte at a time.
-            takeLiteral(at + 1);
-            FlushPending();
-            const std::uint64_t from = m_at + at;
-            Command(TargetCopy, repeat - 1);
-            Number(from >= m_copyFrom ? (from - m_copyFrom) << 1 : ((m_copyFrom - from) << 1) | 1);
-            m_copyFrom = from + repeat - 1;
-            at += repeat;
-            literal = at;
-            continue;
-        }
-        ++at;
-    }
-    takeLiteral(size);
-    m_at += size;
+    Command(TargetReadAction, bytes.size());
+    m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+}
+
+void BpsPatchWriter::SourceCopy(std::uint64_t length, std::uint64_t from)
+{
+    Command(SourceCopyAction, length);
+    Number(Relative(from, m_sourceFrom));
+    m_sourceFrom = from + length;
+}
+
+void BpsPatchWriter::TargetCopy(std::uint64_t length, std::uint64_t from)
+{
+    Command(TargetCopyAction, length);
+    Number(Relative(from, m_targetFrom));
+    m_targetFrom = from + length;
+}
+
+std::size_t BpsPatchWriter::SourceReadCost(std::uint64_t length)
+{
+    return CommandSize(length);
+}
+
+std::size_t BpsPatchWriter::SourceCopyCost(std::uint64_t length, std::uint64_t from) const
+{
+    return CommandSize(length) + NumberSize(Relative(from, m_sourceFrom));
+}
+
+std::size_t BpsPatchWriter::TargetCopyCost(std::uint64_t length, std::uint64_t from) const
+{
+    return CommandSize(length) + NumberSize(Relative(from, m_targetFrom));
 }
 
 std::vector<std::uint8_t> BpsPatchWriter::Finish(std::uint32_t sourceCrc32, std::uint32_t targetCrc32)
 {
-    FlushPending();
     auto word = [this](std::uint32_t value) {
         for (int shift = 0; shift < 32; shift += 8)
             m_out.push_back(static_cast<std::uint8_t>(value >> shift));
@@ -162,8 +110,17 @@ std::vector<std::uint8_t> BpsPatchWriter::Finish(std::uint32_t sourceCrc32, std:
 
 std::vector<std::uint8_t> MakeBpsPatch(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
 {
+    // Nothing stops it but files too large for the matcher's offsets, which no cartridge is.
+    return MakeBpsPatch(source, target, nullptr).value();
+}
+
+std::optional<std::vector<std::uint8_t>> MakeBpsPatch(
+    std::span<const std::uint8_t> source, std::span<const std::uint8_t> target, const ProgressCallback& progress)
+{
     BpsPatchWriter writer(source.size(), target.size());
-    writer.Add(source, target);
+    DeltaMatcher matcher(source, target);
+    if (!matcher.Write(writer, progress))
+        return std::nullopt;
     return writer.Finish(Crc32(source), Crc32(target));
 }
 

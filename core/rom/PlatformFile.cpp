@@ -21,6 +21,7 @@
 #else
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -397,6 +398,40 @@ bool HasGraphicalSession()
 bool HasConsoleOutput()
 {
     return true;
+}
+
+#endif
+
+#ifdef _WIN32
+
+void* AllocateLarge(std::size_t size)
+{
+    return VirtualAlloc(nullptr, size == 0 ? 1 : size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+void FreeLarge(void* memory, std::size_t)
+{
+    if (memory != nullptr)
+        VirtualFree(memory, 0, MEM_RELEASE);
+}
+
+#else
+
+void* AllocateLarge(std::size_t size)
+{
+    void* memory = mmap(nullptr, size == 0 ? 1 : size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+#ifdef MADV_HUGEPAGE
+    madvise(memory, size, MADV_HUGEPAGE); // a hint; without it the buffer is the same
+#endif
+    return memory;
+}
+
+void FreeLarge(void* memory, std::size_t size)
+{
+    if (memory != nullptr)
+        munmap(memory, size == 0 ? 1 : size);
 }
 
 #endif

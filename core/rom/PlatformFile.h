@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace zarnith {
@@ -69,5 +71,28 @@ bool HasGraphicalSession();
 // Windows GUI program started without a console or redirected output, which can only speak
 // through a message box.
 bool HasConsoleOutput();
+
+// Zeroed memory for a large buffer (the images a patch is made from, the matcher's index), given
+// back with FreeLarge and its size; nullptr when there is not enough. On Linux it is asked for in
+// huge pages where the system offers them: touching each small page of a fresh buffer first
+// costs more than the work done on it.
+void* AllocateLarge(std::size_t size);
+void FreeLarge(void* memory, std::size_t size);
+
+struct LargeFree
+{
+    std::size_t Size = 0;
+    void operator()(void* memory) const noexcept { FreeLarge(memory, Size); }
+};
+template <class T> using LargeArray = std::unique_ptr<T[], LargeFree>;
+
+// count zeroed elements; std::bad_alloc when there is not enough memory.
+template <class T> LargeArray<T> NewLargeArray(std::size_t count)
+{
+    void* memory = AllocateLarge(count * sizeof(T));
+    if (memory == nullptr)
+        throw std::bad_alloc();
+    return LargeArray<T>(static_cast<T*>(memory), LargeFree { count * sizeof(T) });
+}
 
 } // namespace zarnith

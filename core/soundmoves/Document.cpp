@@ -1,11 +1,14 @@
 #include "soundmoves/Document.h"
 
 #include "rom/BpsPatch.h"
+#include "rom/DeltaMatcher.h"
 #include "rom/Releases.h"
 #include "soundmoves/TableEditing.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <tuple>
 
 namespace zarnith {
 
@@ -430,7 +433,8 @@ PatchResult Document::CheckPatchSource(const std::string& unmodifiedPath, Hasher
     return result;
 }
 
-PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::string& chosen, Hasher* sha1)
+PatchResult Document::CreatePatch(
+    const std::string& unmodifiedPath, const std::string& chosen, Hasher* sha1, const ProgressCallback& progress)
 {
     if (!IsOpen())
         return {};
@@ -450,38 +454,45 @@ PatchResult Document::CreatePatch(const std::string& unmodifiedPath, const std::
     if (ImageGameAt(patchPath) != nullptr)
         return { PatchStatus::OverImage };
 
-    // Both files block by block, each read once: the source for its CRC32 (and SHA-1), the target
-    // (the open file as it stands on disk) for its CRC32, and both for the patch.
+    // Both files whole (the matcher looks anywhere in the source and in the target written so
+    // far), read block by block once: the source for its CRC32 (and SHA-1), the target (the open
+    // file as it stands on disk) for its CRC32. Nothing larger than a cartridge is taken.
     const long long sourceSize = source.Size();
     const long long targetSize = File().Size();
-    if (sourceSize < 0 || targetSize < 0)
+    if (sourceSize < 0 || targetSize < 0 || sourceSize > MaxRomSize || targetSize > MaxRomSize)
         return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
-    BpsPatchWriter writer(static_cast<std::uint64_t>(sourceSize), static_cast<std::uint64_t>(targetSize));
-    std::vector<std::uint8_t> from(ImageBlockSize);
-    std::vector<std::uint8_t> to(ImageBlockSize);
+    // Reading both files is the first half of the work, the patch the second.
+    const auto total = static_cast<std::uint64_t>(sourceSize + targetSize);
+    auto told = [&progress, total](std::uint64_t done) { return !progress || progress(done, 2 * total); };
+    auto sourceBytes = NewLargeArray<std::uint8_t>(static_cast<std::size_t>(sourceSize));
+    auto targetBytes = NewLargeArray<std::uint8_t>(static_cast<std::size_t>(targetSize));
+    const std::span<std::uint8_t> from(sourceBytes.get(), static_cast<std::size_t>(sourceSize));
+    const std::span<std::uint8_t> to(targetBytes.get(), static_cast<std::size_t>(targetSize));
     std::uint32_t sourceCrc = 0;
     std::uint32_t targetCrc = 0;
     if (sha1 != nullptr)
         sha1->Reset();
-    for (std::uint64_t offset = 0; offset < static_cast<std::uint64_t>(std::max(sourceSize, targetSize));
-         offset += ImageBlockSize) {
-        auto part = [offset](long long size) {
-            return static_cast<std::size_t>(std::clamp<long long>(
-                size - static_cast<long long>(offset), 0, static_cast<long long>(ImageBlockSize)));
-        };
-        const std::span<const std::uint8_t> sourceBlock(from.data(), part(sourceSize));
-        const std::span<const std::uint8_t> targetBlock(to.data(), part(targetSize));
-        if (source.ReadFull(offset, from.data(), sourceBlock.size()) != sourceBlock.size()
-            || File().ReadFull(offset, to.data(), targetBlock.size()) != targetBlock.size())
-            return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
-        sourceCrc = AddCrc32(sourceCrc, sourceBlock);
-        if (sha1 != nullptr)
-            sha1->Add(sourceBlock.data(), sourceBlock.size());
-        targetCrc = AddCrc32(targetCrc, targetBlock);
-        writer.Add(sourceBlock, targetBlock);
+    std::uint64_t read = 0;
+    for (auto [file, bytes, crc] : { std::tuple { &source, &from, &sourceCrc }, { &File(), &to, &targetCrc } }) {
+        for (std::size_t offset = 0; offset < bytes->size(); offset += ImageBlockSize) {
+            const std::span<std::uint8_t> block(
+                bytes->data() + offset, std::min(ImageBlockSize, bytes->size() - offset));
+            if (file->ReadFull(offset, block.data(), block.size()) != block.size())
+                return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+            *crc = AddCrc32(*crc, block);
+            if (sha1 != nullptr && file == &source)
+                sha1->Add(block.data(), block.size());
+            if (!told(read += block.size()))
+                return { PatchStatus::Cancelled, result.NotReleaseSha1 };
+        }
     }
     result.NotReleaseSha1 = sha1 != nullptr && !IsRelease(sha1->HexDigest());
+    BpsPatchWriter writer(from.size(), to.size());
+    if (!DeltaMatcher(from, to).Write(writer, [&](std::uint64_t done, std::uint64_t) { return told(total + done); }))
+        return { PatchStatus::Cancelled, result.NotReleaseSha1 };
     const std::vector<std::uint8_t> patch = writer.Finish(sourceCrc, targetCrc);
+    sourceBytes.reset();
+    targetBytes.reset();
 
     FileHandle handle = NoFile;
     std::string temporary;

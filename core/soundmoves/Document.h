@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rom/GamePath.h"
+#include "rom/BpsPatch.h"
 #include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
@@ -115,6 +116,7 @@ enum class PatchStatus {
     TargetRefused, // the file at the chosen path may not be replaced (see Error)
     CreateFailed, // no new file could be made in the chosen folder (see Error)
     WriteFailed, // writing the patch, or putting it in place, failed
+    Cancelled, // progress asked to stop before anything was written
 };
 
 struct PatchResult
@@ -237,8 +239,11 @@ public:
     // checks of CheckPatchSource; with sha1, a SHA-1 that is not
     // the release's is told (not refused), without it (a caller that checked first) not looked
     // at. The patch is written to a new file beside patchPath, made durable, and only then takes
-    // patchPath's place, so that no half patch is ever left there.
-    PatchResult CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1);
+    // patchPath's place, so that no half patch is ever left there. Both images are held whole
+    // while the patch is made; progress, where given, is told how far it has come and may stop it
+    // (Cancelled) before any file is made.
+    PatchResult CreatePatch(const std::string& unmodifiedPath, const std::string& patchPath, Hasher* sha1,
+        const ProgressCallback& progress = nullptr);
 
 private:
     // Opens the image at path into source and identifies it: Fits when it is of the open game and

@@ -1,8 +1,13 @@
 #include "rom/BpsPatch.h"
 #include "BpsReader.h"
+#include "HackPairs.h"
+#if ZARNITH_HAVE_MGBA
+#include "MgbaApply.h"
+#endif
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string_view>
 
@@ -11,6 +16,14 @@ namespace {
 
 using testing::ApplyBps;
 using testing::Bytes;
+
+// Every applier a patch must pass: the tests' own reader, and mGBA's where it is installed.
+const std::vector<std::pair<const char*, std::function<std::optional<Bytes>(const Bytes&, const Bytes&)>>> Appliers = {
+    { "reader", testing::ApplyBps },
+#if ZARNITH_HAVE_MGBA
+    { "mGBA", testing::ApplyWithMgba },
+#endif
+};
 
 // The format's own small cases, byte for byte.
 TEST(BpsPatch, PublishedCases)
@@ -27,7 +40,8 @@ TEST(BpsPatch, PublishedCases)
         for (unsigned byte = 0; hex >> std::hex >> byte;)
             expected.push_back(static_cast<std::uint8_t>(byte));
         EXPECT_EQ(MakeBpsPatch(source, target), expected) << c[0].second;
-        EXPECT_EQ(ApplyBps(source, expected), target);
+        for (const auto& [name, apply] : Appliers)
+            EXPECT_EQ(apply(source, expected), target) << name;
     }
 }
 
@@ -58,6 +72,40 @@ TEST(BpsPatch, RoundTripsSyntheticImages)
         EXPECT_EQ(ApplyBps(source, patch), target);
         source[from / 2] ^= 1;
         EXPECT_EQ(ApplyBps(source, patch), std::nullopt);
+    }
+}
+
+// The hack pairs, from 4 MiB images: every patch rebuilds the hack in every applier and is refused
+// by each with one byte changed; table-only edits stay within the few bytes they need, and pairs
+// of moved data come to a small part of the bytes that differ. Progress comes in order to the
+// end, and a patch stopped on the way is not made.
+TEST(BpsPatch, HackPairsRoundTrip)
+{
+    const std::pair<std::string_view, std::size_t> largest[] = { { "revisions", 60000 }, { "sister-games", 100000 },
+        { "other-language", 130000 }, { "inserted-64KiB", 170000 }, { "inserted-32MiB", 260000 },
+        { "scattered-edits", 1281 }, { "names-moved", 300 }, { "table-moved", 70 }, { "grown-32MiB", 800000 } };
+    ASSERT_EQ(std::size(largest), testing::HackPairNames().size());
+    for (const auto& [name, most] : largest) {
+        SCOPED_TRACE(name);
+        const testing::HackPair pair = testing::MakeHackPair(name, 4u << 20);
+        std::uint64_t told = 0;
+        const auto patch = MakeBpsPatch(pair.Source, pair.Target, [&](std::uint64_t done, std::uint64_t total) {
+            EXPECT_GE(done, told);
+            EXPECT_EQ(total, pair.Source.size() + pair.Target.size());
+            told = done;
+            return true;
+        });
+        ASSERT_TRUE(patch);
+        EXPECT_EQ(told, pair.Source.size() + pair.Target.size());
+        EXPECT_LE(patch->size(), most);
+        Bytes corrupt = *patch;
+        corrupt[corrupt.size() / 2] ^= 0x10;
+        for (const auto& [applier, apply] : Appliers) {
+            EXPECT_EQ(apply(pair.Source, *patch), pair.Target) << applier;
+            EXPECT_EQ(apply(pair.Source, corrupt), std::nullopt) << applier;
+        }
+        EXPECT_EQ(MakeBpsPatch(pair.Source, pair.Target, [](std::uint64_t done, std::uint64_t) { return done == 0; }),
+            std::nullopt);
     }
 }
 

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -110,6 +113,29 @@ private slots:
         QCOMPARE(result, IdOk);
         QCOMPARE(seen.Buttons, QStringList { "OK" });
         QCOMPARE(seen.Icon, QMessageBox::NoIcon);
+    }
+
+    // The work goes on until the dialog shows; typing into the window meanwhile is dropped, and
+    // Escape in the dialog cancels.
+    void progressShowsLateAndCancels()
+    {
+        QLineEdit window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QtDialogs dialogs;
+        const std::unique_ptr<Progress> progress = dialogs.ShowProgress(&window, "Working", "Caption");
+        QProgressDialog* shown = nullptr;
+        for (int step = 0; step < 400 && shown == nullptr; ++step) {
+            QVERIFY(progress->Advance(step, 1000));
+            QTest::keyClick(&window, Qt::Key_A);
+            QThread::msleep(10);
+            shown = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        }
+        QVERIFY(shown != nullptr);
+        QCOMPARE(shown->labelText(), QString("Working"));
+        QCOMPARE(window.text(), QString());
+        QTest::keyClick(shown, Qt::Key_Escape);
+        QVERIFY(!progress->Advance(500, 1000));
     }
 
     void openDialogTakesGbaForANameWithoutExtension()

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
     int SaveDialogs = 0;
     int Unscripted = 0; // dialogs shown with no answer left
     std::function<void()> OnMessage; // run as each message box is shown
+    int Progresses = 0; // progress dialogs shown
+    int CancelAfter = -1; // with 0 or more, each progress dialog is cancelled after that many steps
 
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) override
     {
@@ -72,7 +75,24 @@ public:
         return Next(OtherFiles);
     }
 
+    std::unique_ptr<Progress> ShowProgress(QWidget*, const QString&, const QString&) override
+    {
+        ++Progresses;
+        return std::make_unique<Steps>(CancelAfter);
+    }
+
 private:
+    // Counts the steps, and says the user cancelled once there were as many as asked.
+    struct Steps final : Progress
+    {
+        explicit Steps(int cancelAfter)
+            : Left(cancelAfter)
+        {
+        }
+        bool Advance(std::uint64_t, std::uint64_t) override { return Left < 0 || Left-- > 0; }
+        int Left;
+    };
+
     std::optional<QString> Next(std::deque<QString>& files)
     {
         if (files.empty()) {

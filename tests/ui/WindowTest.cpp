@@ -996,6 +996,18 @@ private slots:
         QCOMPARE(dialogs->Messages[4].Text,
             form->Text(Row::PatchWritten).arg(QDir::toNativeSeparators(patch)).arg(written.size()));
         QCOMPARE(testing::ApplyBps(base.Data, written), testing::ReadAll(path.toStdString()));
+        QCOMPARE(dialogs->Progresses, 1);
+
+        // Cancelled in the progress dialog: no patch, no temporary file beside it, no message.
+        QFile::remove(patch);
+        const QStringList before = QDir(dir->Path()).entryList(QDir::Files);
+        dialogs->CancelAfter = 3;
+        dialogs->Answers.push_back(IdYes);
+        dialogs->OtherFiles.insert(dialogs->OtherFiles.end(), { image, patch });
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(dialogs->Progresses, 2);
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 6 });
+        QCOMPARE(QDir(dir->Path()).entryList(QDir::Files), before);
     }
 
     // Each message says what happened, with every path as it is.

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "rom/BpsPatch.h"
+#include "rom/PlatformFile.h"
+
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <vector>
+
+namespace zarnith {
+
+// Chooses the actions of a BPS patch from source to target, both held whole, by what each costs
+// in the patch. The source is indexed by a hash of the 8 bytes at every 8th offset, and the
+// target written so far (the bytes carried in the patch) at every 4th offset as it goes, one
+// offset a slot, runs of one byte left out; a match found there is extended both ways. Before any
+// search it tries what costs least: the source at the same offset (SourceRead), the source or the
+// target further along the last copy (a copy that goes on past a few changed bytes, as code that
+// moved does past its changed pointer words, for a byte or two of offset instead of a search and
+// up to four), and a run of the byte just written (one TargetCopy, however long). A byte changed
+// in place with the same offset going on after it is carried without a search. Everything is
+// fixed-width and walked in order, so the same files make the same patch on every platform.
+class DeltaMatcher
+{
+public:
+    DeltaMatcher(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target);
+
+    // Writes the actions that make the target into writer, telling progress (done of the
+    // source's and the target's sizes together) about every megabyte; false when progress asked
+    // to stop.
+    bool Write(BpsPatchWriter& writer, const ProgressCallback& progress);
+
+private:
+    struct Match
+    {
+        int Kind = -1; // none, or SourceRead, SourceCopy, TargetCopy
+        std::uint64_t Start = 0; // in the target
+        std::uint64_t Length = 0;
+        std::uint64_t From = 0; // in the source or the target
+        std::int64_t Gain
+            = std::numeric_limits<std::int64_t>::min(); // bytes saved against carrying them, after the action's cost
+    };
+
+    bool IndexSource(const ProgressCallback& progress);
+    void Consider(Match& best, int kind, std::uint64_t start, std::uint64_t length, std::uint64_t from,
+        const BpsPatchWriter& writer, std::int64_t least) const;
+
+    std::span<const std::uint8_t> m_source;
+    std::span<const std::uint8_t> m_target;
+    int m_sourceBits;
+    int m_targetBits;
+    // Each slot holds an offset plus one, or 0 for none: zeroed memory from the system, which
+    // costs no pass of its own.
+    LargeArray<std::uint32_t> m_sourceIndex;
+    LargeArray<std::uint32_t> m_targetIndex;
+};
+
+} // namespace zarnith
