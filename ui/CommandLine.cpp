@@ -148,7 +148,7 @@ QString RefusalReason(const TextRefusal& refusal, const Document& document)
     case TextProblem::TooLarge:
         return QStringLiteral("it is larger than any table's text (%1 bytes at most)").arg(MaxTableTextSize);
     case TextProblem::NotText:
-        return QStringLiteral("not UTF-8 text");
+        return QStringLiteral("a control character, or bytes that are not UTF-8 text");
     case TextProblem::UnknownName:
         return QStringLiteral("no move of this image is named \"%1\"").arg(word);
     case TextProblem::NotAMove:
@@ -300,6 +300,10 @@ int Patch(const QString& unmodified, const QString& file, const QString& patch)
         break;
     case PatchStatus::OverImage:
         Say(QStringLiteral("%1 is an image of a supported game, not a patch; nothing was written").arg(shownPatch));
+        break;
+    case PatchStatus::TooLarge:
+        Say(Fill(QStringLiteral("%1 or %2 is larger than 256 MiB, the most a patch is made of; nothing was written"),
+            shownSource, Shown(file)));
         break;
     case PatchStatus::ReadFailed:
         // An error is the unmodified image's, met opening it; otherwise reading either failed.

@@ -268,6 +268,9 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::ReasonPatchOverImage, "the chosen file is one of the two images.",
         "le fichier choisi est l'une des deux images.");
     set(Row::PatchProgress, "Making the patch…", "Création du patch…");
+    set(Row::ReasonPatchTooLarge,
+        "the unmodified image or the open file is larger than 256 MiB, the most a patch is made of.",
+        "l'image non modifiée ou le fichier ouvert dépasse 256 Mio, le plus grand dont un patch est fait.");
     set(Row::ChooseUnmodified, "Choose the Unmodified Image", "Choisir l'image non modifiée");
     set(Row::ExportTable, "&Export Table…", "&Exporter la table…");
     set(Row::ImportTable, "&Import Table…", "&Importer une table…");
@@ -280,7 +283,8 @@ void InitLanguageTable(LanguageStrings& table)
         "La table n'a pas été importée, et elle reste telle qu'elle était. Ligne %1 de %2 : %3");
     set(Row::ImportRefusedFile, "The table was not imported, and it stays as it was. %1: %2",
         "La table n'a pas été importée, et elle reste telle qu'elle était. %1 : %2");
-    set(Row::ReasonNotText, "this is not UTF-8 text.", "ce n'est pas du texte UTF-8.");
+    set(Row::ReasonNotText, "the line holds a control character, or bytes that are not UTF-8 text.",
+        "la ligne contient un caractère de contrôle, ou des octets qui ne sont pas du texte UTF-8.");
     set(Row::ReasonTooLarge, "the file is larger than the text of any table (%1 bytes at most).",
         "le fichier est plus grand que le texte de toute table (%1 octets au plus).");
     set(Row::ReasonUnknownName, "no move of this image is named \"%1\".",

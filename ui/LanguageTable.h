@@ -7,7 +7,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 166;
+inline constexpr int LanguageRowCount = 167;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -181,6 +181,7 @@ inline constexpr int NoteWindows1252 = 162;
 inline constexpr int ExportOverOtherImage = 163;
 inline constexpr int ReasonPatchOverOtherImage = 164;
 inline constexpr int PatchProgress = 165;
+inline constexpr int ReasonPatchTooLarge = 166;
 } // namespace Row
 
 // A number or a text as it fills a message.

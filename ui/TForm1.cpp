@@ -1192,6 +1192,9 @@ void TForm1::ReportPatch(const PatchResult& result, const QString& image, const 
         }
         break;
     }
+    case PatchStatus::TooLarge:
+        notWritten(Text(Row::ReasonPatchTooLarge));
+        break;
     case PatchStatus::ReadFailed:
         notWritten(Text(result.Error == OpenError::Missing || result.Error == OpenError::NotRegularFile
                     || result.Error == OpenError::NameTooLong

@@ -54,6 +54,11 @@ std::optional<QString> FileArgument()
         if (parser.isSet(QStringLiteral("version")))
             parser.showVersion();
     }
+    // Where no console takes the message, a bad option is told in a box all the same.
+    if (!zarnith::HasConsoleOutput() && !parser.parse(QCoreApplication::arguments())) {
+        ShowHelpBox(parser.errorText() + QStringLiteral("\n\n") + parser.helpText());
+        std::exit(2);
+    }
     // A usage error ends the program with status 2, as on the command line.
     if (const std::optional<int> answered = zarnith::AnswerArguments(parser, QCoreApplication::arguments()))
         std::exit(*answered);

@@ -97,6 +97,9 @@ GamePath CheckGamePath(RomFile& file, const GameInfo& game)
         if (ReadWordAt(file, at) != table)
             return { PathBreak::WordsDiffer, std::nullopt, path->CommandTable };
     }
+    // Inside the address space but past the file's end: the file ends first.
+    if (table && *table >= RomBase && *table - RomBase<MaxRomSize&& static_cast<long long>(*table - RomBase) + 4> size)
+        return { PathBreak::EndOfFile };
     if (!table || *table < RomBase || static_cast<long long>(*table - RomBase) + 4 > size)
         return { PathBreak::CommandTableOutside, table, path->CommandTable };
     const std::optional<std::uint32_t> first = ReadWordAt(file, *table - RomBase);

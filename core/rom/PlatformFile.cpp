@@ -127,6 +127,8 @@ OpenError OpenRegularFile(const std::string& path, FileHandle* handle, bool* rea
     struct _stat64 info
     {
     };
+    // The C library may fail without asking the system: no older error may speak for it.
+    SetLastError(0);
     if (_wstat64(wide.c_str(), &info) != 0) {
         // The C library tells a name longer than the system takes as a missing file.
         if (GetLastError() == ERROR_FILENAME_EXCED_RANGE)

@@ -76,7 +76,9 @@ Document::OpenResult Document::Open(const std::string& path, const AskRepairFunc
     ReadMoveNames(*m_rom, m_names);
     SoundMoveTable table;
     const AskRepairFunction keep = [](int, std::uint16_t) { return false; };
-    result.Load = LoadSoundMoves(*m_rom, m_names, table, m_place, IsReadOnly() ? keep : askRepair);
+    // Nothing is repaired in a file that may only be read, nor in a table the game no longer reads.
+    result.Load
+        = LoadSoundMoves(*m_rom, m_names, table, m_place, IsReadOnly() || !m_gamePath.Read() ? keep : askRepair);
     m_status = result.Load.Status;
     Reset(std::move(table));
     return result;
@@ -414,6 +416,8 @@ PatchResult Document::OpenPatchSource(const std::string& path, RomAccess& source
         wrong.FoundRevision = source.HeaderRevision();
         return wrong;
     }
+    if (source.File().Size() > MaxPatchImageSize || File().Size() > MaxPatchImageSize)
+        return { PatchStatus::TooLarge };
     return { PatchStatus::Fits };
 }
 
@@ -459,8 +463,10 @@ PatchResult Document::CreatePatch(
     // file as it stands on disk) for its CRC32. Nothing larger than a cartridge is taken.
     const long long sourceSize = source.Size();
     const long long targetSize = File().Size();
-    if (sourceSize < 0 || targetSize < 0 || sourceSize > MaxRomSize || targetSize > MaxRomSize)
+    if (sourceSize < 0 || targetSize < 0)
         return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+    if (sourceSize > MaxPatchImageSize || targetSize > MaxPatchImageSize)
+        return { PatchStatus::TooLarge };
     // Reading both files is the first half of the work, the patch the second.
     const auto total = static_cast<std::uint64_t>(sourceSize + targetSize);
     auto told = [&progress, total](std::uint64_t done) { return !progress || progress(done, 2 * total); };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rom/GamePath.h"
 #include "rom/BpsPatch.h"
+#include "rom/GamePath.h"
 #include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
@@ -117,7 +117,12 @@ enum class PatchStatus {
     CreateFailed, // no new file could be made in the chosen folder (see Error)
     WriteFailed, // writing the patch, or putting it in place, failed
     Cancelled, // progress asked to stop before anything was written
+    TooLarge, // the image or the open file is larger than MaxPatchImageSize
 };
+
+// The largest file a patch is made from or to: both are held whole while it is made. Eight
+// cartridges' worth, so that hacks longer than the address space still get their patch.
+inline constexpr long long MaxPatchImageSize = 8LL * MaxRomSize;
 
 struct PatchResult
 {

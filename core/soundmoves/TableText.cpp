@@ -219,16 +219,20 @@ TableText ParseTableText(
     TableText result;
     const auto refuse = [&result](TextProblem problem, int line, std::string_view word = {}) {
         result.Moves.clear();
-        result.Notes.clear();
+        // How the text was read stays told: it may be why a name was not found.
+        std::erase_if(result.Notes, [](const TextNote& note) { return note.Kind != TextNoteKind::Windows1252; });
         result.Refusal = { problem, line, std::string(word) };
         return result;
     };
     if (text.size() > MaxTableTextSize)
         return refuse(TextProblem::TooLarge, 0);
-    if (text.starts_with(ByteOrderMark))
+    // A text that starts with UTF-8's byte-order mark says it is UTF-8: it is never read as
+    // Windows-1252.
+    const bool markedUtf8 = text.starts_with(ByteOrderMark);
+    if (markedUtf8)
         text.remove_prefix(ByteOrderMark.size());
     std::string converted;
-    if (!IsUtf8(text)) {
+    if (!markedUtf8 && !IsUtf8(text)) {
         converted = FromWindows1252(text);
         text = converted;
         result.Notes.push_back({ TextNoteKind::Windows1252, 0, 0, {} });

@@ -110,6 +110,10 @@ grep -q 'table word\|moves' "$dir/out" && fail "--info told what it did not read
 cp "$dir/de.gba" "$dir/de.before"
 expect 1 "--patch over another image" --patch "$dir/before.gba" "$dir/en.gba" "$dir/de.gba"
 cmp -s "$dir/de.gba" "$dir/de.before" && grep -q 'de.gba is an image' "$dir/err" || fail "over image: $(cat "$dir/err")"
+cp "$dir/en.gba" "$dir/big.gba" && truncate -s 300M "$dir/big.gba"
+expect 1 "--patch of a file over 256 MiB" --patch "$dir/before.gba" "$dir/big.gba" "$dir/big.bps"
+grep -q 'larger than 256 MiB' "$dir/err" && [ ! -e "$dir/big.bps" ] || fail "too large: $(cat "$dir/err")"
+rm -f "$dir/big.gba"
 if chattr +i "$dir/p.bps" 2>/dev/null; then
     expect 1 "--patch over a read-only patch" --patch "$dir/before.gba" "$dir/en.gba" "$dir/p.bps"
     grep -q 'p.bps may not be replaced: it may not be written' "$dir/err" || fail "read-only: $(cat "$dir/err")"

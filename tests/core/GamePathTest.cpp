@@ -1,6 +1,7 @@
 #include "rom/GamePath.h"
 #include "RomBuilder.h"
 #include "rom/RomFile.h"
+#include "soundmoves/Document.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,8 @@ const Link Links[] = {
         [](auto& i, auto&, auto& p) { RepointCommands(i, p, MaxRomSize + 0x10, p.FirstCommand); },
         PathBreak::CommandTableOutside, RomBase + MaxRomSize + 0x10 },
     { "FileEndsBeforeTheCode", [](auto& i, auto&, auto&) { i.Resize(0x12000); }, PathBreak::EndOfFile, std::nullopt },
+    { "FileEndsBeforeTheCommandTable", [](auto& i, auto&, auto& p) { i.Resize(p.CommandTable - RomBase); },
+        PathBreak::EndOfFile, std::nullopt },
 };
 
 using GamePathLinks = ::testing::TestWithParam<std::size_t>;
@@ -106,6 +109,23 @@ TEST(GamePath, EveryReleaseBuiltIntactIsReadAndTheReasonNamesWhereTheGameGoes)
     }
     const GamePath moved { PathBreak::FirstCommandMoved, 0x089A3811, 0x0801D761 };
     EXPECT_EQ(GamePathText(moved), "the first battle command is at 0x089A3811, not the game's own 0x0801D761");
+}
+
+// An entry that is no move, in a table the game no longer reads: no repair is offered, so
+// nothing is written before the user has been told.
+TEST(GamePath, NoRepairIsOfferedInATableTheGameNoLongerReads)
+{
+    const GameInfo& game = SupportedGames[3];
+    RomImage image = RomImage::For(game, { 45, 999, 47 });
+    RepointCommands(image, *FindBattlePath(game), 0x380000, 0x089A3811);
+    TempDir dir;
+    const std::string path = image.WriteTo(dir, "unread.gba");
+    Document document;
+    int asked = 0;
+    document.Open(path, [&asked](int, std::uint16_t) { return ++asked > 0; });
+    EXPECT_FALSE(document.ReadByGame().Read());
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(testing::ReadAll(path), image.Data);
 }
 
 } // namespace

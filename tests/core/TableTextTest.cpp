@@ -31,15 +31,20 @@ TEST(TableText, ReadsNumbersAndNamesAndRefusesTheFirstLineAtFault)
         { "1\n2POUND\n", {}, TextProblem::UnknownName, 2, "2POUND", {} },
         { "1\n2\n3\n4\n5\n# more\n1\n", {}, TextProblem::TooManyEntries, 7, "", {} },
         // Not UTF-8 (a lone lead byte, a UTF-16 surrogate): read as Windows-1252.
-        { "1\n\xC3\x28\n", {}, TextProblem::UnknownName, 2, "\xC3\x83(", {} },
-        { "1\n\xED\xA0\x80\n", {}, TextProblem::UnknownName, 2, "\xC3\xAD\xC2\xA0\xE2\x82\xAC", {} },
+        { "1\n\xC3\x28\n", {}, TextProblem::UnknownName, 2, "\xC3\x83(", { TextNoteKind::Windows1252 } },
+        { "1\n\xED\xA0\x80\n", {}, TextProblem::UnknownName, 2, "\xC3\xAD\xC2\xA0\xE2\x82\xAC",
+            { TextNoteKind::Windows1252 } },
+        // UTF-8's byte-order mark says UTF-8: such a text is never read as Windows-1252.
+        { "\xEF\xBB\xBF"
+          "1\n\xC4tzend\n",
+            {}, TextProblem::NotText, 2, "", {} },
         { std::string("1\n2\0\n", 5), {}, TextProblem::NotText, 2, "", {} },
         { "# nothing\n\n", {}, TextProblem::NoEntries, 0, "", {} },
         // As people write names: spaces, hyphens, comments after an entry, older editors' text.
         { "karatechop\nKarate-Chop\n1 POUND # the first\n", { 2, 2, 1 }, {}, 0, "",
             { TextNoteKind::LooseName, TextNoteKind::LooseName } },
         { "\xC4tzend\n", { 3 }, {}, 0, "", { TextNoteKind::Windows1252 } },
-        { "1\n\x81\xC4\n", {}, TextProblem::NotText, 2, "", {} }, // unassigned in Windows-1252
+        { "1\n\x81\xC4\n", {}, TextProblem::NotText, 2, "", { TextNoteKind::Windows1252 } }, // unassigned there
         { "1\n\xEF\xBB\xBF"
           "2\n",
             {}, TextProblem::ByteOrderMark, 2, "", {} },
