@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rom/GamePath.h"
 #include "rom/BpsPatch.h"
+#include "rom/GamePath.h"
 #include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
@@ -213,6 +213,10 @@ public:
     // NotVerified when the table may not be written to the open file. Where the game no longer
     // reads the table (ReadByGame), asks WriteUnread first: UnreadDeclined on no.
     SaveStatus Save(const SaveQuestions& ask);
+    // For a caller that writes the file's bytes on to where the user keeps it, when that failed
+    // after Save succeeded: the file holds before again (the place as it was before that Save),
+    // and no step of the history, so the table counts as modified.
+    void SaveNotKept(TablePlace before);
 
     // Writes the whole image with the table to path, by the rules of Save, without touching the
     // open file: a copy is made beside path and made durable, the table saved into it, and then
