@@ -29,6 +29,8 @@ const char* OpenErrorName(OpenError error)
         return "Permission";
     case OpenError::NotRegularFile:
         return "NotRegularFile";
+    case OpenError::NameTooLong:
+        return "NameTooLong";
     case OpenError::Other:
         break;
     }
@@ -44,6 +46,8 @@ const char* TableStatusName(TableStatus status)
         return "NotLocated";
     case TableStatus::EndOfFile:
         return "EndOfFile";
+    case TableStatus::PastAddressSpace:
+        return "PastAddressSpace";
     case TableStatus::NoEndPair:
         return "NoEndPair";
     case TableStatus::NotMoves:
@@ -65,6 +69,8 @@ const char* SaveStatusName(SaveStatus status)
         return "NotVerified";
     case SaveStatus::Replaced:
         return "Replaced";
+    case SaveStatus::OtherImage:
+        return "OtherImage";
     case SaveStatus::Shorter:
         return "Shorter";
     case SaveStatus::PointerChanged:
@@ -79,6 +85,8 @@ const char* SaveStatusName(SaveStatus status)
         return "NoFreeSpace";
     case SaveStatus::MoveDeclined:
         return "MoveDeclined";
+    case SaveStatus::UnreadDeclined:
+        return "UnreadDeclined";
     case SaveStatus::MoveFailed:
         return "MoveFailed";
     case SaveStatus::WriteFailed:
@@ -96,20 +104,26 @@ const char* PatchStatusName(PatchStatus status)
         return "Fits";
     case PatchStatus::NotOpen:
         return "NotOpen";
+    case PatchStatus::Replaced:
+        return "Replaced";
     case PatchStatus::WrongGame:
         return "WrongGame";
     case PatchStatus::ReadFailed:
         return "ReadFailed";
     case PatchStatus::SameFile:
         return "SameFile";
+    case PatchStatus::OverImage:
+        return "OverImage";
     case PatchStatus::TargetRefused:
         return "TargetRefused";
     case PatchStatus::CreateFailed:
         return "CreateFailed";
     case PatchStatus::WriteFailed:
+        return "WriteFailed";
+    case PatchStatus::Cancelled:
         break;
     }
-    return "WriteFailed";
+    return "Cancelled";
 }
 
 const char* TextProblemName(TextProblem problem)
@@ -127,10 +141,65 @@ const char* TextProblemName(TextProblem problem)
         return "NotAMove";
     case TextProblem::TooManyEntries:
         return "TooManyEntries";
+    case TextProblem::AmbiguousName:
+        return "AmbiguousName";
+    case TextProblem::ByteOrderMark:
+        return "ByteOrderMark";
     case TextProblem::NoEntries:
         break;
     }
     return "NoEntries";
+}
+
+const char* NoteKindName(TextNoteKind kind)
+{
+    switch (kind) {
+    case TextNoteKind::NameMismatch:
+        return "NameMismatch";
+    case TextNoteKind::AmbiguousName:
+        return "AmbiguousName";
+    case TextNoteKind::LooseName:
+        return "LooseName";
+    case TextNoteKind::Windows1252:
+        break;
+    }
+    return "Windows1252";
+}
+
+const char* PathBreakName(PathBreak link)
+{
+    switch (link) {
+    case PathBreak::None:
+        return "None";
+    case PathBreak::EndOfFile:
+        return "EndOfFile";
+    case PathBreak::WordsDiffer:
+        return "WordsDiffer";
+    case PathBreak::CommandTableOutside:
+        return "CommandTableOutside";
+    case PathBreak::FirstCommandMoved:
+        return "FirstCommandMoved";
+    case PathBreak::FirstCommandJumps:
+        return "FirstCommandJumps";
+    case PathBreak::CallMoved:
+        return "CallMoved";
+    case PathBreak::AbilityEffectsJump:
+        return "AbilityEffectsJump";
+    case PathBreak::LoadMoved:
+        break;
+    }
+    return "LoadMoved";
+}
+
+// Whether the game reads the table, and where not, the broken link: the page words the reason.
+val PathValue(const GamePath& path)
+{
+    val result = val::object();
+    result.set("read", path.Read());
+    result.set("link", PathBreakName(path.Break));
+    result.set("elsewhere", path.Elsewhere ? val(*path.Elsewhere) : val::null());
+    result.set("own", path.Own);
+    return result;
 }
 
 const char* ImportStatusName(ImportStatus status)
@@ -208,6 +277,8 @@ public:
         result.set("supported", opened.Supported);
         result.set("status", TableStatusName(opened.Load.Status));
         result.set("repairsFailed", opened.Load.RepairsFailed);
+        result.set("code", PrintableCode(opened.Code));
+        result.set("revision", opened.Revision);
         val list = val::array();
         for (int index : asked)
             list.call<void>("push", index);
@@ -245,6 +316,7 @@ public:
         state.set("code", std::string(game.Code));
         state.set("revision", game.Revision);
         state.set("tableWordAt", game.TableWordAt);
+        state.set("readByGame", PathValue(m_document.ReadByGame()));
         state.set("tableWord", rom.TableWord().value_or(0));
         state.set("hasTableWord", rom.TableWord().has_value());
         state.set("soundMovesOffset", rom.SoundMovesOffset());
@@ -296,13 +368,19 @@ public:
             [&] { return answer("overwrite", 0, 0); },
             [&](std::uint32_t to, std::uint32_t pointerAt) { return answer("move", to, pointerAt); },
             [&](std::uint32_t start, std::uint32_t end) { return answer("grow", start, end); },
+            [&] { return answer("unread", 0, 0); },
         };
+        m_beforeSave = m_document.Place();
         const SaveStatus status = m_document.Save(questions);
         val result = val::object();
         result.set("status", SaveStatusName(status));
         result.set("question", asked.ToValue());
         return result;
     }
+
+    // The last save did not reach the file where the user keeps it: the page put the file's
+    // bytes back, and the document's place goes back with them.
+    void SaveNotKept() { m_document.SaveNotKept(m_beforeSave); }
 
     std::string ExportTable() const { return m_document.ExportTable(); }
 
@@ -314,10 +392,11 @@ public:
         result.set("problem", TextProblemName(imported.Refusal.Problem));
         result.set("line", imported.Refusal.Line);
         result.set("word", imported.Refusal.Word);
+        result.set("moves", Numbers(imported.Refusal.Moves));
         val notes = val::array();
         for (const TextNote& note : imported.Notes) {
             val item = val::object();
-            item.set("ambiguous", note.Kind == TextNoteKind::AmbiguousName);
+            item.set("kind", NoteKindName(note.Kind));
             item.set("line", note.Line);
             item.set("id", note.Id);
             item.set("given", note.Given);
@@ -332,6 +411,7 @@ public:
         KnownSha1 hasher(sha1);
         const ImageFacts facts = m_document.Facts(hasher);
         val result = val::object();
+        result.set("replaced", facts.Replaced);
         result.set("size", static_cast<double>(facts.Size));
         result.set("game", facts.Game);
         result.set("code", facts.Code);
@@ -344,7 +424,12 @@ public:
         result.set("tableOwn", facts.TableAtOwnOffset);
         result.set("tableOffset", facts.TableOffset ? val(*facts.TableOffset) : val::null());
         result.set("tableEntries", facts.TableEntries);
-        result.set("tableWord", facts.TableWord);
+        result.set("tableWord", facts.TableWord ? val(*facts.TableWord) : val::null());
+        result.set("tableWordAt", facts.TableWordAt);
+        result.set("readByGame", PathValue(facts.ReadByGame));
+        result.set("namesRead", facts.NamesRead);
+        result.set("namesWordRead", facts.NamesWordRead);
+        result.set("namesWordAt", facts.NamesWordAt);
         result.set("namesOwn", facts.NamesAtOwnOffset);
         result.set("namesOffset", facts.NamesOffset);
         result.set("moveCount", facts.MoveCount);
@@ -363,13 +448,25 @@ public:
         return result;
     }
 
-    static val Patch(const PatchResult& patch)
+    val Patch(const PatchResult& patch) const
     {
         val result = val::object();
         result.set("status", PatchStatusName(patch.Status));
         result.set("notRelease", patch.NotReleaseSha1);
         result.set("size", static_cast<double>(patch.Size));
         result.set("error", OpenErrorName(patch.Error));
+        result.set("foundCode", PrintableCode(patch.FoundCode));
+        result.set("foundRevision", patch.FoundRevision);
+        // Another revision of the open game: its name, and whether the open game has revisions.
+        const GameInfo* game = m_document.Game();
+        const GameInfo* found = game != nullptr && patch.FoundCode == game->Code
+            ? FindGame(patch.FoundCode, static_cast<std::uint8_t>(patch.FoundRevision))
+            : nullptr;
+        result.set("foundGame", found != nullptr ? val(std::string(found->Name)) : val::null());
+        bool revisions = false;
+        for (const GameInfo& other : SupportedGames)
+            revisions = revisions || (game != nullptr && other.Code == game->Code && other.Revision != game->Revision);
+        result.set("revisions", revisions);
         return result;
     }
 
@@ -386,6 +483,7 @@ public:
 
 private:
     Document m_document;
+    TablePlace m_beforeSave;
 };
 
 } // namespace
@@ -409,6 +507,7 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("redo", &WebDocument::Redo)
         .function("restoreGameTable", &WebDocument::RestoreGameTable)
         .function("save", &WebDocument::Save)
+        .function("saveNotKept", &WebDocument::SaveNotKept)
         .function("exportTable", &WebDocument::ExportTable)
         .function("importTable", &WebDocument::Import)
         .function("facts", &WebDocument::Facts)

@@ -149,9 +149,11 @@
       title.push(state.name + (view.modified ? "*" : ""), view.game);
       if (view.readOnly) title.push(Text.ReadOnly);
       if (!editable) title.push(Text.ViewOnly);
+      if (!view.readByGame.read) title.push(Text.NotReadByGame);
       if (places.length) title.push(places.join(", "));
       const line = [`${view.game} (${view.code}, revision ${view.revision})`, state.name + (view.modified ? " *" : "")];
       if (!editable) line.push(Text.ViewOnly);
+      if (!view.readByGame.read) line.push(Text.NotReadByGame);
       if (places.length) line.push(places.join(", "));
       $("game").textContent = line.join(" \u2014 ");
     } else {
@@ -197,8 +199,30 @@
   }
 
   // ---- Opening.
-  function openErrorReason(error) {
-    return { Missing: Text.ReasonMissing, Permission: Text.ReasonPermission, NotRegularFile: Text.ReasonNotRegularFile }[error] || Text.ReasonOther;
+  const openErrorReasons = {
+    Missing: Text.ReasonMissing,
+    Permission: Text.ReasonPermission,
+    NotRegularFile: Text.ReasonNotRegularFile,
+    NameTooLong: Text.ReasonNameTooLong,
+  };
+  const openErrorReason = (error) => openErrorReasons[error] || Text.ReasonOther;
+
+  // Why the game no longer reads the table, from the first link of its path that is not its own.
+  function pathReason(path) {
+    const address = (value) => `0x${hex(value).padStart(8, "0")}`;
+    const own = address(path.own);
+    const elsewhere = path.elsewhere !== null ? address(path.elsewhere) : Text.PathUnknownPlace;
+    const reasons = {
+      EndOfFile: () => Text.PathEndOfFile,
+      WordsDiffer: () => Text.PathWordsDiffer,
+      CommandTableOutside: () => fmt(Text.PathCommandTableOutside, elsewhere),
+      FirstCommandMoved: () => fmt(Text.PathFirstCommandMoved, elsewhere, own),
+      FirstCommandJumps: () => fmt(Text.PathFirstCommandJumps, own, elsewhere),
+      CallMoved: () => (path.elsewhere !== null ? fmt(Text.PathCallMoved, elsewhere, own) : fmt(Text.PathCallGone, own)),
+      AbilityEffectsJump: () => fmt(Text.PathAbilityEffectsJump, own, elsewhere),
+      LoadMoved: () => (path.elsewhere !== null ? fmt(Text.PathLoadMoved, elsewhere, own) : fmt(Text.PathLoadGone, own)),
+    };
+    return reasons[path.link] ? reasons[path.link]() : "";
   }
 
   // Before another image takes the place of the open one, as the window asks.
@@ -296,7 +320,14 @@
         fillMoves();
       }
       render();
-      await tell(opened.error !== "None" ? fmt(Text.OpenFailed, file.name, openErrorReason(opened.error)) : Text.NotSupported);
+      let text = fmt(Text.OpenFailed, file.name, openErrorReason(opened.error));
+      if (opened.error === "None") {
+        // The header's code and version byte, as found: what the user needs to tell games apart.
+        text = `${Text.NotSupported}\n\n${
+          opened.code ? fmt(Text.NotSupportedCode, file.name, opened.code, opened.revision) : fmt(Text.NotSupportedShort, file.name)
+        }`;
+      }
+      await tell(text);
       return;
     }
     if (state.path !== path) dropFile(state.path);
@@ -310,6 +341,9 @@
     render();
     document.documentElement.dataset.openMs = (performance.now() - started).toFixed(1);
     await reportLoad(opened);
+    // A table that may only be viewed has been told about already.
+    if (state.view.canEdit && !state.view.readByGame.read)
+      await ask(fmt(Text.PathWarning, pathReason(state.view.readByGame)), Text.Warning);
   }
 
   async function reportLoad(opened) {
@@ -317,8 +351,12 @@
     if (opened.repairsFailed > 0) await tell(Text.RepairFailed);
     switch (opened.status) {
       case "EndOfFile":
-        if (view.entries.length > 0) await tell(Text.EndedEarly);
-        else await tell(fmt(Text.EndedBeforeTable, hex((view.hasTableWord ? view.tableWord : 0x08000000) - 0x08000000)));
+        if (!view.hasTableWord) await tell(fmt(Text.EndedBeforeWord, hex(view.tableWordAt)));
+        else if (view.entries.length > 0) await tell(Text.EndedEarly);
+        else await tell(fmt(Text.EndedBeforeTable, hex(view.tableWord - 0x08000000)));
+        break;
+      case "PastAddressSpace":
+        await tell(fmt(Text.PastAddressSpace, hex(view.soundMovesOffset)));
         break;
       case "NotLocated":
         await tell(fmt(Text.NotLocated, hex(view.tableWordAt), hex(view.tableWord)));
@@ -358,7 +396,8 @@
       const question = result.question;
       if (!question) return result.status;
       let text;
-      if (question.kind === "overwrite") text = Text.ChangedOnDisk;
+      if (question.kind === "unread") text = fmt(Text.WriteUnreadQuestion, pathReason(state.view.readByGame));
+      else if (question.kind === "overwrite") text = Text.ChangedOnDisk;
       else if (question.kind === "move") text = fmt(Text.MoveQuestion, hex(question.a), hex(question.b));
       else text = fmt(Text.GrowQuestion, hex(question.a), hex(question.b - 1));
       const answer = await ask(text, Text.Warning, Buttons.yesNo, "no");
@@ -383,6 +422,7 @@
       case "Grown":
         return tell(fmt(Text.Grown, hex(view.placeOffset + 2 * view.placeCount + 1)));
       case "MoveDeclined":
+      case "UnreadDeclined":
         return;
       case "MoveFailed":
         return tell(fmt(Text.MoveFailed, state.name));
@@ -392,6 +432,7 @@
         const reasons = {
           NotVerified: Text.ReasonNotVerified,
           Replaced: Text.ReasonReplaced,
+          OtherImage: Text.ReasonOtherImage,
           Shorter: Text.ReasonShorter,
           PointerChanged: Text.ReasonPointerChanged,
           ChangeKept: Text.ReasonChangeKept,
@@ -425,8 +466,11 @@
         if (now.length !== disk.length) await writable.truncate(now.length);
         await writable.close();
       } catch (e) {
-        // Nothing reached the file: the browser writes it whole when closed, or not at all.
+        // Nothing reached the file: the browser writes it whole when closed, or not at all. The
+        // copy and the document's place go back to what the file holds, which is no step of
+        // the history: the edits count as unsaved.
         state.core.FS.writeFile(state.path, disk);
+        state.doc.saveNotKept();
         render();
         await tell(fmt(Text.SaveFailed, state.name));
         return false;
@@ -480,6 +524,7 @@
     await whole();
     const sha1 = await sha1Hex(state.core.FS.readFile(state.path));
     const facts = state.doc.facts(sha1);
+    if (facts.replaced) return tell(fmt(Text.InfoReplaced, state.name));
     const unknown = "\u2014";
     const lines = [
       fmt(Text.InfoHead, state.name, facts.size, facts.game, facts.code, facts.revision,
@@ -488,8 +533,12 @@
     if (facts.read && facts.sha1) lines.push(facts.unmodified ? Text.InfoUnmodified : Text.InfoModified);
     if (facts.verified && facts.tableOffset !== null)
       lines.push(fmt(facts.tableOwn ? Text.InfoTableOwn : Text.InfoTableMoved, hex(facts.tableOffset), facts.tableEntries));
-    else lines.push(fmt(Text.InfoTableUnread, hex(facts.tableWord)));
-    lines.push(fmt(facts.namesOwn ? Text.InfoNamesOwn : Text.InfoNamesMoved, hex(facts.namesOffset), facts.moveCount));
+    else if (facts.tableWord !== null) lines.push(fmt(Text.InfoTableUnread, hex(facts.tableWord)));
+    else lines.push(fmt(Text.InfoTableCut, hex(facts.tableWordAt)));
+    lines.push(facts.readByGame.read ? Text.InfoTableRead : fmt(Text.InfoTableNotRead, pathReason(facts.readByGame)));
+    if (!facts.namesWordRead) lines.push(fmt(Text.InfoNamesWordCut, hex(facts.namesWordAt)));
+    else if (!facts.namesRead) lines.push(fmt(Text.InfoNamesListCut, hex(facts.namesOffset)));
+    else lines.push(fmt(facts.namesOwn ? Text.InfoNamesOwn : Text.InfoNamesMoved, hex(facts.namesOffset), facts.moveCount));
     if (facts.modified) lines.push(Text.InfoUnsaved);
     await ask(lines.join("\n"), caption(Text.ImageInformation));
   }
@@ -548,7 +597,10 @@
       NotText: () => Text.ReasonNotText,
       UnknownName: () => fmt(Text.ReasonUnknownName, result.word),
       NotAMove: () => fmt(Text.ReasonNotAMove, result.word, state.view.largestMove),
-      TooManyEntries: () => fmt(Text.ReasonTooManyEntries, state.names.length),
+      TooManyEntries: () => fmt(Text.ReasonTooManyEntries, state.names.length, state.view.largestMove),
+      AmbiguousName: () =>
+        fmt(Text.ReasonAmbiguousName, result.word, result.moves.map((id) => `${state.names[id - 1]} (${id})`).join(", ")),
+      ByteOrderMark: () => Text.ReasonByteOrderMark,
     };
     const reason = (reasons[result.problem] || (() => Text.ReasonNoEntries))();
     return result.line > 0 ? fmt(Text.ImportRefusedLine, result.line, shown, reason) : fmt(Text.ImportRefusedFile, shown, reason);
@@ -556,42 +608,67 @@
 
   function importNotes(notes) {
     const shown = 12;
-    const lines = notes.slice(0, shown).map((note) =>
-      note.ambiguous
-        ? fmt(Text.NoteAmbiguous, note.line, note.given, note.id)
-        : fmt(Text.NoteNameMismatch, note.line, note.id, state.names[note.id - 1], note.given)
-    );
+    const kinds = {
+      AmbiguousName: (note) => fmt(Text.NoteAmbiguous, note.line, note.given, note.id),
+      NameMismatch: (note) => fmt(Text.NoteNameMismatch, note.line, note.id, state.names[note.id - 1], note.given),
+      LooseName: (note) => fmt(Text.NoteLooseName, note.line, note.given, state.names[note.id - 1], note.id),
+      Windows1252: () => Text.NoteWindows1252,
+    };
+    const lines = notes.slice(0, shown).map((note) => kinds[note.kind](note));
     if (notes.length > shown) lines.push(fmt(Text.NotesMore, notes.length - shown));
     return fmt(Text.ImportNotes, lines.join("\n"));
   }
 
   async function createPatch(file) {
-    const view = state.view;
     await whole();
     const bytes = new Uint8Array(await file.arrayBuffer());
     const sha1 = await sha1Hex(bytes);
     const source = putFile("sources", file.name, bytes);
-    const notWritten = (reason) => tell(fmt(Text.PatchNotWritten, reason));
     try {
       const checked = state.doc.checkPatchSource(source, sha1);
-      if (checked.status === "WrongGame")
-        return await tell(fmt(Text.PatchWrongGame, file.name, view.game, view.code, view.revision));
-      if (checked.status !== "Fits") return await notWritten(Text.ReasonPatchRead);
+      if (checked.status !== "Fits") return await reportPatch(checked, file.name, "");
       if (checked.notRelease && (await ask(fmt(Text.PatchNotRelease, file.name), Text.Warning, Buttons.yesNo, "no")) !== "yes")
         return;
       const name = `${baseName(state.name)}.bps`;
       const target = `${source.slice(0, source.lastIndexOf("/"))}/patch.bps`;
       const result = state.doc.createPatch(source, target);
-      if (result.status !== "Written") {
-        const reasons = { SameFile: Text.ReasonPatchOverImage, CreateFailed: Text.ReasonCreateFailed, ReadFailed: Text.ReasonPatchRead };
-        return await notWritten(reasons[result.status] || Text.ReasonPatchWrite);
-      }
-      download(state.core.FS.readFile(target), name);
+      if (result.status === "Written") download(state.core.FS.readFile(target), name);
       dropFile(target);
-      return await tell(fmt(Text.PatchWritten, name, result.size));
+      return await reportPatch(result, file.name, name);
     } finally {
       dropFile(source);
     }
+  }
+
+  function reportPatch(result, image, patch) {
+    const view = state.view;
+    const notWritten = (reason) => tell(fmt(Text.PatchNotWritten, reason));
+    switch (result.status) {
+      case "Written":
+        return tell(fmt(Text.PatchWritten, patch, result.size));
+      case "WrongGame":
+        if (result.foundGame !== null) {
+          // Another revision of the same game: both are named, the open one's as a revision too.
+          const needed = view.revision === 0 && result.revisions ? `${view.game} (1.0)` : view.game;
+          return tell(fmt(Text.PatchOtherRevision, image, result.foundGame, view.code, result.foundRevision, needed, view.revision));
+        }
+        return tell(fmt(Text.PatchWrongGame, image, view.game, view.code, view.revision));
+      case "ReadFailed":
+        return notWritten(["Missing", "NotRegularFile", "NameTooLong"].includes(result.error) ? openErrorReason(result.error) : Text.ReasonPatchRead);
+      case "Replaced":
+        return notWritten(Text.ReasonReplaced);
+      case "SameFile":
+        return notWritten(Text.ReasonPatchOverImage);
+      case "OverImage":
+        return notWritten(Text.ReasonPatchOverOtherImage);
+      case "TargetRefused":
+        return notWritten(openErrorReason(result.error));
+      case "CreateFailed":
+        return notWritten(Text.ReasonCreateFailed);
+      case "WriteFailed":
+        return notWritten(Text.ReasonPatchWrite);
+    }
+    // Cancelled, Fits, NotOpen: nothing to tell.
   }
 
   // ---- Wiring.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <tuple>
+#include <utility>
 
 namespace zarnith {
 
@@ -232,6 +233,14 @@ SaveStatus Document::Save(const SaveQuestions& ask)
     else if (status == SaveStatus::WriteFailed || status == SaveStatus::MoveFailed)
         m_saved = NoStep;
     return status;
+}
+
+void Document::SaveNotKept(TablePlace before)
+{
+    if (!IsOpen())
+        return;
+    m_place = std::move(before);
+    m_saved = NoStep;
 }
 
 SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& ask)

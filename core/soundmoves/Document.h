@@ -218,6 +218,10 @@ public:
     // NotVerified when the table may not be written to the open file. Where the game no longer
     // reads the table (ReadByGame), asks WriteUnread first: UnreadDeclined on no.
     SaveStatus Save(const SaveQuestions& ask);
+    // For a caller that writes the file's bytes on to where the user keeps it, when that failed
+    // after Save succeeded: the file holds before again (the place as it was before that Save),
+    // and no step of the history, so the table counts as modified.
+    void SaveNotKept(TablePlace before);
 
     // Writes the whole image with the table to path, by the rules of Save, without touching the
     // open file: a copy is made beside path and made durable, the table saved into it, and then

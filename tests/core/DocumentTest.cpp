@@ -106,6 +106,25 @@ TEST_F(OpenDocument, AFailedSaveKeepsTheEditsModified)
     EXPECT_FALSE(document.IsModified());
 }
 
+// A caller that copies the file onwards and fails puts the file's bytes back: the edits count as
+// unsaved, and the next Save finds the file as the document expects it.
+TEST_F(OpenDocument, ASaveNotKeptLeavesTheEditsUnsaved)
+{
+    const std::vector<std::uint8_t> held = ReadAll(path);
+    const TablePlace before = document.Place();
+    ASSERT_TRUE(document.Change(0, 9));
+    ASSERT_EQ(document.Save({}), SaveStatus::Saved);
+    std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out)
+        .write(reinterpret_cast<const char*>(held.data()), static_cast<std::streamsize>(held.size()));
+    document.SaveNotKept(before);
+    EXPECT_TRUE(document.IsModified());
+    bool asked = false;
+    EXPECT_EQ(document.Save({ [&] { return asked = true; }, nullptr, nullptr }), SaveStatus::Saved);
+    EXPECT_FALSE(asked) << "the file holds what the place says";
+    EXPECT_FALSE(document.IsModified());
+    EXPECT_EQ(ReadAll(path)[Emerald.SoundMovesOffset], 10);
+}
+
 TEST_F(OpenDocument, OpeningOrClosingStartsANewHistory)
 {
     ASSERT_TRUE(document.Insert(0, 4));

@@ -98,20 +98,7 @@ test("Save writes only the changed table into the file opened, after the core's 
   const page = await browser.page();
   const path = syntheticImage("disk.gba");
   const original = readFileSync(path);
-  // The File System Access API's picker and file, kept in the page: what is written lands in data.
-  await page.page.route("**/disk.gba", (route) => route.fulfill({ body: original }));
-  await page.page.evaluate(async () => {
-    const data = new Uint8Array(await (await fetch("disk.gba")).arrayBuffer());
-    const file = { data, original: data.slice(), writes: [] };
-    window.disk = file;
-    const writable = {
-      write: async ({ position, data }) => file.writes.push([position, new Uint8Array(data)]),
-      truncate: async () => {},
-      close: async () => file.writes.splice(0).forEach(([at, data]) => file.data.set(data, at)),
-    };
-    const handle = { kind: "file", getFile: async () => new File([file.data], "disk.gba"), createWritable: async () => writable };
-    window.showOpenFilePicker = async () => [handle];
-  });
+  await page.diskFile("disk.gba", original);
   await page.button("Open ROM").click();
   await page.settled();
   await page.edit("Change Move", 1, 2);
@@ -129,15 +116,58 @@ test("Save writes only the changed table into the file opened, after the core's 
   await page.button("Save").click();
   assert.equal(await page.answer("Yes"), await page.text("ChangedOnDisk"));
   assert.equal(await page.answer("OK"), await page.text("Saved"));
-  const changed = await page.page.evaluate(() => {
-    const { data, original } = window.disk;
-    return [...data.keys()].filter((i) => data[i] !== original[i]);
-  });
+  const changed = await page.diskChanges();
   const ids = idsOf(path);
   ids[1] = 2;
   const table = Buffer.from(await page.page.evaluate((at) => Array.from(window.disk.data.subarray(at, at + 22)), TableAt));
   assert.ok(table.equals(tableBytes(ids)));
   assert.deepEqual(changed, [TableAt + 2]);
+});
+
+test("a write the browser refuses leaves the edits unsaved, and the next Save writes them", async () => {
+  const page = await browser.page();
+  await page.diskFile("refused.gba", readFileSync(syntheticImage("refused.gba")));
+  await page.button("Open ROM").click();
+  await page.settled();
+  await page.edit("Change Move", 0, 2);
+  await page.page.evaluate(() => (window.disk.fail = true));
+  await page.button("Save").click();
+  assert.equal(await page.answer("OK"), await page.text("SaveFailed", "refused.gba"));
+  assert.deepEqual(await page.diskChanges(), []);
+  assert.match(await page.page.title(), /^refused\.gba\*/);
+  // The document's place went back with the file: no question of another program's change.
+  await page.page.evaluate(() => (window.disk.fail = false));
+  await page.button("Save").click();
+  assert.equal(await page.answer("OK"), await page.text("Saved"));
+  assert.deepEqual(await page.diskChanges(), [TableAt]);
+  assert.match(await page.page.title(), /^refused\.gba —/);
+});
+
+test("an image whose table the game does not read: one warning, the title, Save and Download ask; No writes nothing", async () => {
+  const page = await browser.page();
+  await page.diskFile("unread.gba", readFileSync(syntheticImage("unread.gba", "--unread")));
+  await page.button("Open ROM").click();
+  await page.settled();
+  const reason = await page.text("PathFirstCommandMoved", "0x089A3811", "0x0801D761");
+  assert.equal(await page.answer("OK"), await page.text("PathWarning", reason));
+  assert.ok(!(await page.page.locator("#dialog").evaluate((d) => d.open)));
+  assert.match(await page.page.title(), / — not read by the game — /);
+  await page.edit("Change Move", 0, 2);
+  let downloads = 0;
+  page.page.on("download", () => ++downloads);
+  for (const button of ["Save", "Download"]) {
+    await page.button(button).click();
+    assert.equal(await page.answer("No"), await page.text("WriteUnreadQuestion", reason), button);
+    assert.ok(!(await page.page.locator("#dialog").evaluate((d) => d.open)), button);
+  }
+  assert.equal(downloads, 0);
+  assert.deepEqual(await page.diskChanges(), []);
+  await page.button("Image Information").click();
+  assert.ok((await page.answer("OK")).includes(await page.text("InfoTableNotRead", reason)));
+  await page.button("Save").click();
+  await page.answer("Yes");
+  assert.equal(await page.answer("OK"), await page.text("Saved"));
+  assert.deepEqual(await page.diskChanges(), [TableAt]);
 });
 
 test("a table imported from text exports back as the same text; bad text changes nothing", async () => {
@@ -193,10 +223,11 @@ test("bad inputs give the window's messages and change nothing; an invalid entry
   const entries = await page.entries();
   const unsupported = Buffer.from(readFileSync(path));
   unsupported.write("ZZZZ", 0xac, "latin1");
-  for (const [name, bytes] of [["empty.gba", Buffer.alloc(0)], ["notes.gba", Buffer.from("not an image\n")],
-    ["other.gba", unsupported]]) {
+  for (const [name, bytes, row, ...values] of [["empty.gba", Buffer.alloc(0), "NotSupportedShort"],
+    ["notes.gba", Buffer.from("not an image\n"), "NotSupportedShort"], ["other.gba", unsupported, "NotSupportedCode", "ZZZZ", 0]]) {
     await page.open(writeScratch(name, bytes));
-    assert.equal(await page.answer("OK"), await page.text("NotSupported"), name);
+    const told = `${await page.text("NotSupported")}\n\n${await page.text(row, name, ...values)}`;
+    assert.equal(await page.answer("OK"), told, name);
     assert.deepEqual(await page.entries(), entries);
     assert.match(await page.page.locator("#game").textContent(), /good\.gba/);
   }

@@ -131,6 +131,35 @@ export class Page {
     await this.button(buttonName).click();
     await this.settled();
   }
+  // Puts the File System Access API's picker in the page, giving a file of bytes under name kept
+  // in the page: what is written lands in window.disk.data when the writer closes, or nowhere,
+  // refused, while window.disk.fail is set.
+  async diskFile(name, bytes) {
+    await this.page.route(`**/${name}`, (route) => route.fulfill({ body: bytes }));
+    await this.page.evaluate(async (name) => {
+      const data = new Uint8Array(await (await fetch(name)).arrayBuffer());
+      const file = { data, original: data.slice(), writes: [], fail: false };
+      window.disk = file;
+      const writable = {
+        write: async ({ position, data }) => file.writes.push([position, new Uint8Array(data)]),
+        truncate: async () => {},
+        close: async () => {
+          const writes = file.writes.splice(0);
+          if (file.fail) throw new DOMException("The write was refused.", "NotAllowedError");
+          writes.forEach(([at, data]) => file.data.set(data, at));
+        },
+      };
+      const handle = { kind: "file", getFile: async () => new File([file.data], name), createWritable: async () => writable };
+      window.showOpenFilePicker = async () => [handle];
+    }, name);
+  }
+  // The offsets where the page's file differs from what it held first.
+  async diskChanges() {
+    return this.page.evaluate(() => {
+      const { data, original } = window.disk;
+      return [...data.keys()].filter((i) => data[i] !== original[i]);
+    });
+  }
   // Clicks name and takes the download it starts (answering questions on the way).
   async download(name, ...answers) {
     const started = this.page.waitForEvent("download");
