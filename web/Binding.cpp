@@ -120,6 +120,8 @@ const char* PatchStatusName(PatchStatus status)
         return "CreateFailed";
     case PatchStatus::WriteFailed:
         return "WriteFailed";
+    case PatchStatus::TooLarge:
+        return "TooLarge";
     case PatchStatus::Cancelled:
         break;
     }

@@ -655,6 +655,8 @@
         return tell(fmt(Text.PatchWrongGame, image, view.game, view.code, view.revision));
       case "ReadFailed":
         return notWritten(["Missing", "NotRegularFile", "NameTooLong"].includes(result.error) ? openErrorReason(result.error) : Text.ReasonPatchRead);
+      case "TooLarge":
+        return notWritten(Text.ReasonPatchTooLarge);
       case "Replaced":
         return notWritten(Text.ReasonReplaced);
       case "SameFile":
