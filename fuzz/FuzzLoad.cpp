@@ -280,6 +280,8 @@ ZARNITH_UNINSTRUMENTED GamePath ModelPath(const Image& image, const GameInfo& ga
         if (image.Word(at) != table)
             return { PathBreak::WordsDiffer, std::nullopt, path.CommandTable };
     }
+    if (table >= RomBase && table - RomBase < MaxRomSize && table - RomBase + 4 > size)
+        return { PathBreak::EndOfFile };
     if (table < RomBase || table - RomBase + 4 > size)
         return { PathBreak::CommandTableOutside, table, path.CommandTable };
     if (image.Word(table - RomBase) != path.FirstCommand)
