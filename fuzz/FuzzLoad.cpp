@@ -400,7 +400,9 @@ ZARNITH_UNINSTRUMENTED ModelTable ModelLoad(const Image& image, const GameInfo& 
     const std::optional<std::uint32_t> word = image.Word(game.TableWordAt);
     const bool inFile = word && *word >= RomBase && *word - RomBase + 2u <= image.Size && (*word & 1) == 0;
     if (!inFile) {
-        model.Status = word == RomBase + game.SoundMovesOffset ? TableStatus::EndOfFile : TableStatus::NotLocated;
+        // A file that ends before the word, or before the game's own place the word still names.
+        model.Status
+            = !word || word == RomBase + game.SoundMovesOffset ? TableStatus::EndOfFile : TableStatus::NotLocated;
         return model;
     }
     model.Offset = *word - RomBase;
