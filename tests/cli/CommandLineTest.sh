@@ -3,8 +3,9 @@
 # $ZARNITH_RUNNER, when set, runs both (Wine, for the Windows build). Prints each failure; fails
 # if any.
 set -uo pipefail
-zarnith=$1
-synthetic=$2
+# Absolute, so that a check may run in the temporary folder.
+zarnith=$(realpath "$1")
+synthetic=$(realpath "$2")
 runner=${ZARNITH_RUNNER:-}
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 dir=$(mktemp -d)
@@ -96,7 +97,10 @@ expect 2 "--allow-unread alone" --allow-unread "$dir/en.gba"
 
 # Messages say what happened: output "-" is a file, pipes are read, one entry is one, a cut file
 # tells nothing it did not read, a patch goes over no image, usage errors exit 2.
+cd "$dir" # the patch named - is written here, not in the folder the checks were started from
 expect 0 "--patch to a file named -" --patch "$dir/before.gba" "$dir/en.gba" -
+cd - >/dev/null
+[ -f "$dir/-" ] || fail "no patch named -"
 grep -q '^zarnith: -: patch written' "$dir/err" || fail "output -: $(cat "$dir/err")"
 echo 7 >"$dir/one.txt"
 expect 0 "--import of one entry" --import "$dir/one.txt" "$dir/en.gba"
