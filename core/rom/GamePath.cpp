@@ -1,10 +1,10 @@
 #include "rom/GamePath.h"
 
+#include "rom/Hex.h"
 #include "rom/RomAccess.h"
 #include "rom/RomFile.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zarnith {
 
@@ -59,13 +59,6 @@ bool JumpsAway(RomFile& file, std::uint32_t offset, std::optional<std::uint32_t>
         }
     }
     return false;
-}
-
-std::string Hex(std::uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-    return text;
 }
 
 } // namespace
@@ -137,8 +130,9 @@ GamePath CheckGamePath(RomFile& file, const GameInfo& game)
 
 std::string GamePathText(const GamePath& path)
 {
-    const std::string own = Hex(path.Own);
-    const std::string elsewhere = path.Elsewhere ? Hex(*path.Elsewhere) : "an address the code computes";
+    const std::string own = "0x" + HexNumber(path.Own, 8);
+    const std::string elsewhere
+        = path.Elsewhere ? "0x" + HexNumber(*path.Elsewhere, 8) : "an address the code computes";
     switch (path.Break) {
     case PathBreak::None:
         break;

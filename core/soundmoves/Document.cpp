@@ -2,11 +2,11 @@
 
 #include "rom/BpsPatch.h"
 #include "rom/DeltaMatcher.h"
+#include "rom/Hex.h"
 #include "rom/Releases.h"
 #include "soundmoves/TableEditing.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <tuple>
 #include <utility>
@@ -14,13 +14,6 @@
 namespace zarnith {
 
 namespace {
-
-std::string Hex(std::uint32_t value, int digits = 1)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
-    return text;
-}
 
 // Copies every byte of from into the empty file to; false when a read or write fails.
 bool CopyImage(RomFile& from, RomFile& to)
@@ -170,7 +163,7 @@ std::string Document::ExportTable() const
     heading += " revision " + std::to_string(game.Revision) + "), " + std::to_string(Table().Count());
     heading += Table().Count() == 1 ? " entry" : " entries";
     if (const std::optional<std::uint32_t> offset = TableOffset()) {
-        heading += " at 0x" + Hex(*offset);
+        heading += " at 0x" + HexNumber(*offset);
         heading += *offset == game.SoundMovesOffset ? " (the game's own place)" : " (moved)";
     }
     return FormatTableText(Table(), m_names, heading);
@@ -314,25 +307,30 @@ std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& fac
     };
     if (facts.Read) {
         lines.insert(lines.end(),
-            { { "crc32", Hex(facts.Crc32, 8) }, { "sha1", facts.Sha1 },
+            { { "crc32", HexNumber(facts.Crc32, 8) }, { "sha1", facts.Sha1 },
                 { "release", facts.Unmodified ? "unmodified" : "modified" } });
     }
     if (facts.Table == TableStatus::Verified) {
         lines.insert(lines.end(),
-            { { "table", facts.TableAtOwnOffset ? "own" : "moved" }, { "table offset", "0x" + Hex(*facts.TableOffset) },
+            { { "table", facts.TableAtOwnOffset ? "own" : "moved" },
+                { "table offset", "0x" + HexNumber(*facts.TableOffset) },
                 { "table entries", std::to_string(facts.TableEntries) } });
     } else if (facts.TableWord) {
-        lines.insert(lines.end(), { { "table", "unverified" }, { "table word", "0x" + Hex(*facts.TableWord) } });
+        lines.insert(lines.end(), { { "table", "unverified" }, { "table word", "0x" + HexNumber(*facts.TableWord) } });
     } else {
-        lines.push_back({ "table", "unread: the file ends before the game's word at 0x" + Hex(facts.TableWordAt) });
+        lines.push_back(
+            { "table", "unread: the file ends before the game's word at 0x" + HexNumber(facts.TableWordAt) });
     }
     if (!facts.NamesWordRead) {
-        lines.push_back({ "names", "unread: the file ends before the game's word at 0x" + Hex(facts.NamesWordAt) });
+        lines.push_back(
+            { "names", "unread: the file ends before the game's word at 0x" + HexNumber(facts.NamesWordAt) });
     } else if (!facts.NamesRead) {
-        lines.push_back({ "names", "unread: the file ends before the list at 0x" + Hex(facts.NamesOffset) + " does" });
+        lines.push_back(
+            { "names", "unread: the file ends before the list at 0x" + HexNumber(facts.NamesOffset) + " does" });
     } else {
         lines.insert(lines.end(),
-            { { "names", facts.NamesAtOwnOffset ? "own" : "moved" }, { "names offset", "0x" + Hex(facts.NamesOffset) },
+            { { "names", facts.NamesAtOwnOffset ? "own" : "moved" },
+                { "names offset", "0x" + HexNumber(facts.NamesOffset) },
                 { "moves", std::to_string(facts.MoveCount) } });
     }
     lines.emplace_back("table read", facts.ReadByGame.Read() ? "yes" : "no (" + GamePathText(facts.ReadByGame) + ")");
