@@ -10,4 +10,4 @@ werror=OFF
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNITH_WERROR="$werror" ${ZARNITH_CMAKE_ARGS:-}
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
-cmake --build "$build_dir" --parallel "${targets[@]}"
+cmake --build "$build_dir" --parallel "$(nproc)" "${targets[@]}"

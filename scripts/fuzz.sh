@@ -13,7 +13,7 @@ build_dir=build-fuzz
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++-14 -DBUILD_TESTING=OFF -DZARNITH_BUILD_UI=OFF -DZARNITH_FUZZ=ON \
     -DZARNITH_SANITIZE=address,undefined -DZARNITH_WERROR="$([ "${CI:-}" = true ] && echo ON || echo OFF)" >/dev/null
-cmake --build "$build_dir" --parallel
+cmake --build "$build_dir" --parallel "$(nproc)"
 
 # From inside the build folder, so that the logs of -jobs runs (fuzz-N.log) stay there too.
 cd "$build_dir"

@@ -15,7 +15,8 @@ command -v node >/dev/null || extra+=(nodejs)
 command -v npm >/dev/null || extra+=(npm)
 bash scripts/deps.sh "${extra[@]}"
 
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/zarnith
+# ZARNITH_WEB_CACHE names another cache folder (CI gives an empty one, to build zlib afresh).
+cache=${ZARNITH_WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zarnith}
 emscripten_version=$(dpkg-query -W -f='${Version}' emscripten)
 emscripten_version=${emscripten_version%%~*}
 # Debian's emscripten brings its system libraries built, in its own read-only cache outside the
@@ -24,24 +25,20 @@ mkdir -p "$cache"
 # Its JavaScript optimizer needs Debian's acorn, where a node that is not Debian's does not look.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
-# zlib for WebAssembly, once per zlib and emscripten version.
+# zlib for WebAssembly, once per zlib and emscripten version, from Debian's source of the
+# installed zlib or, where that cannot be fetched, of the same upstream release.
+source scripts/debian-source.sh
 zlib_version=$(dpkg-query -W -f='${source:Version}' zlib1g-dev)
-zlib=$cache/zlib-${zlib_version#*:}-emscripten-$emscripten_version
-if [ ! -f "$zlib/.complete" ]; then
+zlib_suffix=-emscripten-$emscripten_version
+zlib=$(debian_source_built "$cache/zlib-" "$zlib_version" "$zlib_suffix")
+if [ -z "$zlib" ]; then
     exec 9>"$cache/zlib-web.lock"
     flock 9
-    if [ ! -f "$zlib/.complete" ]; then
-        sudo=""
-        [ "$(id -u)" -ne 0 ] && sudo=sudo
-        # apt-get source needs deb-src lines: the machine's own Debian entries, repeated with Types: deb-src.
-        src_list=/etc/apt/sources.list.d/zarnith-deb-src.sources
-        if [ ! -f "$src_list" ] && [ -f /etc/apt/sources.list.d/debian.sources ]; then
-            sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$src_list" >/dev/null
-            $sudo apt-get update -qq
-        fi
+    zlib=$(debian_source_built "$cache/zlib-" "$zlib_version" "$zlib_suffix")
+    if [ -z "$zlib" ]; then
         work=$(mktemp -d "$cache/zlib-build.XXXXXX")
         trap 'rm -rf "$work"' EXIT
-        (cd "$work" && apt-get source --download-only "zlib=$zlib_version" >/dev/null && dpkg-source -x ./*.dsc src >/dev/null)
+        debian_source zlib "$zlib_version" "$work"
         # The library is the sources at the top of the tree (the rest are examples and
         # contributions), but for the gz* file functions: the core reads files by its own layer.
         mkdir -p "$work/obj"
@@ -50,13 +47,14 @@ if [ ! -f "$zlib/.complete" ]; then
             [[ $name == gz* ]] && continue
             emcc -Os -c "$source" -o "$work/obj/$name.o"
         done
+        zlib=$cache/zlib-${debian_source_version#*:}$zlib_suffix
         rm -rf "$zlib"
         mkdir -p "$zlib/include" "$zlib/lib"
         emar rcs "$zlib/lib/libz.a" "$work"/obj/*.o
         cp "$work/src/zlib.h" "$work/src/zconf.h" "$zlib/include/"
         touch "$zlib/.complete"
         rm -rf "$work"
-        echo "zlib $zlib_version built for WebAssembly into $zlib"
+        echo "zlib $debian_source_version built for WebAssembly into $zlib"
     fi
     exec 9>&-
 fi
@@ -70,7 +68,7 @@ werror=OFF
 emcmake cmake -S . -B build-wasm -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DZARNITH_WERROR="$werror" \
     -DZARNITH_BUILD_UI=OFF -DBUILD_TESTING=OFF \
     -DZLIB_INCLUDE_DIR="$zlib/include" -DZLIB_LIBRARY="$zlib/lib/libz.a" >/dev/null
-cmake --build build-wasm --parallel
+cmake --build build-wasm --parallel "$(nproc)"
 
 rm -rf build-web
 mkdir build-web

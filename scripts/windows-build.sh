@@ -22,4 +22,4 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DZARNITH_GTEST_SOURCE=/usr/src/googletest -DZARNITH_WERROR="$werror" >/dev/null
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
-cmake --build "$build_dir" --parallel "${targets[@]}"
+cmake --build "$build_dir" --parallel "$(nproc)" "${targets[@]}"

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Builds a static Qt 6 for 64-bit Windows from Debian's own qt6-base source package with
-# MinGW-w64, once per machine, into a versioned cache folder outside the work tree. Prints that
-# folder's path as its last line; a later run finds it there and builds nothing.
+# MinGW-w64, once per machine, into a cache folder outside the work tree named after the source
+# version built (the installed one, or the newest of its upstream release that can be fetched).
+# Prints that folder's path as its last line; a later run finds it there and builds nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 # The host's Qt gives the tools (moc, rcc, uic) a cross build of Qt runs, so both are one version.
 bash scripts/deps.sh dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev-tools >&2
+source scripts/debian-source.sh
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/zarnith
-prefix=$cache/qt-${qt_version%%+*}-mingw-w64-x86_64-static
-if [ -f "$prefix/.complete" ]; then
+suffix=-mingw-w64-x86_64-static
+prefix=$(debian_source_built "$cache/qt-" "$qt_version" "$suffix")
+if [ -n "$prefix" ]; then
     echo "$prefix"
     exit 0
 fi
@@ -22,26 +25,18 @@ if ! flock -n 9; then
     echo "Waiting for another build of Qt for Windows to finish" >&2
     flock 9
 fi
-if [ -f "$prefix/.complete" ]; then
+prefix=$(debian_source_built "$cache/qt-" "$qt_version" "$suffix")
+if [ -n "$prefix" ]; then
     echo "$prefix"
     exit 0
 fi
 
 start=$SECONDS
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo=sudo
-# apt-get source needs deb-src lines: the machine's own Debian entries, repeated with Types: deb-src.
-src_list=/etc/apt/sources.list.d/zarnith-deb-src.sources
-if [ ! -f "$src_list" ] && [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$src_list" >/dev/null
-    $sudo apt-get update -qq >&2
-fi
-
-work=$cache/qt-$qt_version-build
+work=$cache/qt-build
 rm -rf "$work"
-mkdir -p "$work"
-(cd "$work" && apt-get source --download-only "qt6-base=$qt_version" >&2 && dpkg-source -x ./*.dsc src >&2)
+debian_source qt6-base "$qt_version" "$work"
+prefix=$cache/qt-${debian_source_version#*:}$suffix
 
 # Widgets with the Windows, offscreen and minimal platforms and Qt Test; no modules the editor does
 # not use. OpenGL stays on: the Windows platform plugin of this version does not compile without it.
@@ -56,11 +51,11 @@ cmake -S "$work/src" -B "$work/build" -G Ninja \
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
     -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
     -DFEATURE_system_doubleconversion=OFF >&2
-cmake --build "$work/build" --parallel >&2
+cmake --build "$work/build" --parallel "$(nproc)" >&2
 # What an interrupted install left is no base to install over.
 rm -rf "$prefix"
 cmake --install "$work/build" >&2
 touch "$prefix/.complete"
 rm -rf "$work"
-echo "Qt $qt_version for Windows built in $((SECONDS - start)) s" >&2
+echo "Qt $debian_source_version for Windows built in $((SECONDS - start)) s" >&2
 echo "$prefix"
