@@ -5,7 +5,10 @@
 #   zarnith_VERSION_amd64.deb (CPack, built in build-package/): the program, desktop entry, icons,
 #     metainfo and licence, depending on the Debian packages dpkg-shlibdeps finds. Its check
 #     unpacks it with dpkg -x into a temporary folder and runs the binary from there, without a
-#     display, with --version.
+#     display, with --version;
+#   zarnith-VERSION.html: the page as one file (scripts/web-build.sh), to open from disk;
+#   zarnith-VERSION-web.zip: the page's files, index.html, zarnith.js and zarnith.wasm, for any
+#     static host.
 # Installs what is missing first; builds Qt for Windows first where it is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,6 +44,15 @@ rm -f "dist/$zip"
 echo "dist/$zip: $(stat -c %s "dist/$zip") bytes, zarnith.exe $(stat -c %s "$scratch/zip/zarnith.exe") bytes," \
     "zarnith.com $(stat -c %s "$scratch/zip/zarnith.com") bytes"
 
+# The page, as one file and as the files a static host serves.
+bash scripts/web-build.sh >/dev/null
+html=zarnith-$version.html
+web_zip=zarnith-$version-web.zip
+cp build-web/standalone/zarnith.html "dist/$html"
+rm -f "dist/$web_zip"
+(cd build-web && zip -q -X -9 "$OLDPWD/dist/$web_zip" index.html zarnith.js zarnith.wasm)
+echo "dist/$html: $(stat -c %s "dist/$html") bytes; dist/$web_zip: $(stat -c %s "dist/$web_zip") bytes"
+
 # Checks: the unpacked .deb's program answers --version with no display; the zip holds the
 # four files, its text files with Windows line endings.
 dpkg -x "dist/$deb" "$scratch/deb"
@@ -68,4 +80,15 @@ for text in README.txt LICENSE.txt; do
 done
 echo "package: checked $zip: $(file -b "$scratch/unzipped/zarnith.exe"); zarnith.com:" \
     "$(file -b "$scratch/unzipped/zarnith.com")"
-echo "package: both packages made in $((SECONDS - start)) s"
+# The page as one file loads nothing beside itself: no script, style, module or icon by address.
+if grep -qE '<script [^>]*src=|<link [^>]*href="[^d]' "dist/$html"; then
+    echo "package: $html refers to another file" >&2
+    exit 1
+fi
+listing=$(unzip -Z1 "dist/$web_zip" | sort | tr '\n' ' ')
+if [ "$listing" != "index.html zarnith.js zarnith.wasm " ]; then
+    echo "package: $web_zip holds $listing" >&2
+    exit 1
+fi
+echo "package: checked $html and $web_zip"
+echo "package: the packages and the page made in $((SECONDS - start)) s"

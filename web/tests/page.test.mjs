@@ -1,9 +1,10 @@
 // The page in Debian's chromium, worked by its controls' names as a user works it, on synthetic
 // images; results compared with the command line's and with what the core's rules write.
 import assert from "node:assert/strict";
-import { readFileSync } from "node:fs";
+import { readFileSync, statSync } from "node:fs";
 import { after, before, test } from "node:test";
-import { applyBps, commandLine, startBrowser, syntheticImage, writeScratch } from "./support.mjs";
+import { pathToFileURL } from "node:url";
+import { applyBps, commandLine, singleFile, startBrowser, syntheticImage, writeScratch } from "./support.mjs";
 
 const TableAt = 0x250104; // Fire Red's own table
 const TableWordAt = 0x1a67c;
@@ -71,6 +72,19 @@ test("edits, undo and redo, and a download that changes only the table and its e
   assert.ok(saved.bytes.subarray(TableAt, TableAt + 22).equals(tableBytes(ids)));
   for (const [first, last] of differences(original, saved.bytes))
     assert.ok(first >= TableAt && last < TableAt + 22, `changed at ${first.toString(16)}`);
+});
+
+test("the page as one file, opened from disk, edits and downloads an image and loads nothing beside itself", async () => {
+  const address = pathToFileURL(singleFile).href;
+  assert.ok(statSync(singleFile).size <= 450 * 1024);
+  const page = await browser.page(address);
+  const path = syntheticImage("single.gba");
+  const original = readFileSync(path);
+  await page.open(path);
+  await page.edit("Change Move", 0, "Move300");
+  const saved = await page.download("Download");
+  assert.deepEqual(differences(original, saved.bytes), [[TableAt, TableAt + 1]]);
+  assert.deepEqual(page.requests.filter((r) => !r.startsWith("blob:")), [address]);
 });
 
 test("a longer table is moved to free space after its question, and the game's pointer follows", async () => {

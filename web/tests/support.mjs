@@ -11,6 +11,7 @@ import { chromium } from "playwright-core";
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), "../..");
 const site = join(root, "build-web");
+export const singleFile = join(site, "standalone/zarnith.html");
 const host = resolve(root, process.env.ZARNITH_BUILD_DIR || "build");
 const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
 
@@ -55,8 +56,10 @@ export async function startBrowser() {
   const url = `http://127.0.0.1:${server.address().port}/`;
   return {
     url,
-    async page() {
+    // The page at address: the served page, or another (the page as one file, from disk).
+    async page(address = url) {
       const page = await context.newPage();
+      const requests = [];
       page.setDefaultTimeout(15000);
       // The file picker of browsers without the File System Access API, the one a test can fill;
       // a test may put a picker of its own in its place.
@@ -65,11 +68,12 @@ export async function startBrowser() {
       // Nothing but the page's own files: any other request fails the test that made it.
       page.on("pageerror", (error) => console.error(`page error: ${error.message}`));
       page.on("request", (request) => {
-        if (!request.url().startsWith(url) && !request.url().startsWith("blob:")) throw new Error(`request to ${request.url()}`);
+        requests.push(request.url());
+        if (!request.url().startsWith(address) && !request.url().startsWith("blob:")) throw new Error(`request to ${request.url()}`);
       });
-      await page.goto(url);
+      await page.goto(address);
       await page.waitForFunction(() => document.documentElement.dataset.ready === "true");
-      return new Page(page);
+      return new Page(page, requests);
     },
     async close() {
       await context.close();
@@ -82,8 +86,9 @@ export async function startBrowser() {
 
 // The page as a user works it, by the controls' accessible names.
 export class Page {
-  constructor(page) {
+  constructor(page, requests) {
     this.page = page;
+    this.requests = requests; // every address the page asked for, in order
   }
   button(name) {
     return this.page.getByRole("button", { name, exact: true });
