@@ -24,7 +24,8 @@ using Bytes = std::vector<std::uint8_t>;
 //   [9] bit 0: confirm a move or growth; bit 1: overwrite a change; bit 2: reopen after the
 //       saves; bit 3: another program's change before the first save rather than the second;
 //       bits 4..6: the link of the game's path from its battle loop to the table word that is
-//       changed (PathChange), by the value of [5..6]
+//       changed (PathChange), by the value of [5..6]; bit 7: one byte of the four stretches of
+//       the game's code on that path changed too, by the same value
 //   [10..11] another program's change between saves (ChangeKind, value); [12..13] its change
 //       while the first save's first question is open
 //   [14] the first save's failing write: bit 7 set, the sync of write n fails (n = low 2 bits);

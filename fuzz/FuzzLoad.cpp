@@ -7,7 +7,9 @@
 // image and says what may change: accepted repairs, the saved table and its end pair, the game's
 // table word after a move, and what a failing write left; nothing else.
 #include "FuzzInput.h"
+#include "RomBuilder.h"
 #include "rom/GamePath.h"
+#include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "soundmoves/SoundMoves.h"
 #include "soundmoves/TableEditing.h"
@@ -217,9 +219,20 @@ Bytes HalfwordBytes(std::uint16_t value)
     return { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8) };
 }
 
+// The four stretches of the game's code on the path the model checks, as file offsets and sizes:
+// the attack checks' start, the call of the ability effects, the ability effects' start and the
+// Soundproof case around the ldr of the table word.
+std::array<std::pair<std::size_t, std::size_t>, 4> ModelStretches(const BattlePath& path)
+{
+    return { { { path.FirstCommand - 1 - RomBase, 24 }, { path.CallAt - 26u, 30 },
+        { path.AbilityEffects - RomBase, 44 }, { path.TableLoadAt - 12u, 64 } } };
+}
+
 // The game's path from its battle loop to the table word, with one link changed as the case
 // says. The command table's command 0 lies just after the game's own sound-move table, among the
-// case's table bytes.
+// case's table bytes. The four stretches of code are each one chunk of zeros holding the links,
+// given the release's CRC32 by four bytes before the change is made; with flag bit 7, one byte
+// of them (picked by the value's high byte) is changed too.
 ZARNITH_UNINSTRUMENTED void AddPath(Image& image, const FuzzCase& c, const GameInfo& game)
 {
     const BattlePath& path = *FindBattlePath(game);
@@ -235,30 +248,52 @@ ZARNITH_UNINSTRUMENTED void AddPath(Image& image, const FuzzCase& c, const GameI
             table = RomBase + value * 0x400u;
         image.Chunks.push_back({ path.CommandWordsAt[i], WordBytes(table) });
     }
+    const auto stretches = ModelStretches(path);
+    std::array<Bytes, 4> code;
+    for (std::size_t k = 0; k < 4; ++k)
+        code[k] = Bytes(stretches[k].second, 0x00);
     // A function's start: push {r4-r7, lr}, or the case's value then bx r1 and a literal.
-    auto start = [&](std::uint32_t address, bool changed) {
-        Bytes bytes = HalfwordBytes(changed ? value : 0xB5F0);
-        for (std::uint8_t b : changed ? Bytes { 0x08, 0x47, 0x01, 0x00, 0x80, 0x08 } : Bytes(6, 0x00))
-            bytes.push_back(b);
-        image.Chunks.push_back({ address - RomBase, bytes });
+    auto start = [&](Bytes& bytes, bool changed) {
+        const Bytes intact { 0xF0, 0xB5, 0, 0, 0, 0, 0, 0 };
+        const Bytes hooked { static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8), 0x08, 0x47, 0x01,
+            0x00, 0x80, 0x08 };
+        std::copy_n((changed ? hooked : intact).begin(), 8, bytes.begin());
     };
-    start(path.FirstCommand - 1, change == FuzzCase::Command0Start);
-    start(path.AbilityEffects, change == FuzzCase::AbilityEffectsStart);
     // BL: the distance in halfwords, high eleven bits first.
     const std::uint32_t distance = (path.AbilityEffects - (RomBase + path.CallAt + 4)) >> 1;
-    Bytes call = HalfwordBytes(static_cast<std::uint16_t>(0xF000 | (distance >> 11 & 0x7FF)));
-    for (std::uint8_t b : HalfwordBytes(
-             static_cast<std::uint16_t>(0xF800 | (change == FuzzCase::CallTarget ? value & 0x7FF : distance & 0x7FF))))
-        call.push_back(b);
-    image.Chunks.push_back({ path.CallAt, call });
     const auto load
         = static_cast<std::uint16_t>(0x4800 | ((game.TableWordAt - ((path.TableLoadAt + 4) & ~3u)) / 4 & 0xFF));
-    image.Chunks.push_back({ path.TableLoadAt, HalfwordBytes(change == FuzzCase::LoadReplaced ? value : load) });
+    auto links = [&](bool changed) {
+        start(code[0], changed && change == FuzzCase::Command0Start);
+        start(code[2], changed && change == FuzzCase::AbilityEffectsStart);
+        Bytes call = HalfwordBytes(static_cast<std::uint16_t>(0xF000 | (distance >> 11 & 0x7FF)));
+        const bool retargeted = changed && change == FuzzCase::CallTarget;
+        for (std::uint8_t b :
+            HalfwordBytes(static_cast<std::uint16_t>(0xF800 | ((retargeted ? value : distance) & 0x7FF))))
+            call.push_back(b);
+        std::copy(call.begin(), call.end(), code[1].begin() + 26);
+        const Bytes ldr = HalfwordBytes(changed && change == FuzzCase::LoadReplaced ? value : load);
+        std::copy(ldr.begin(), ldr.end(), code[3].begin() + 12);
+    };
+    links(false);
+    for (std::size_t k = 0; k < 4; ++k)
+        testing::ForceCrc32(code[k], testing::StretchFiller, path.CodeCrc32[k]);
+    links(true);
+    if ((c.Flags & 0x80) != 0) {
+        std::size_t at = value >> 8;
+        std::size_t k = 0;
+        for (; at >= code[k].size(); k = (k + 1) % 4)
+            at -= code[k].size();
+        code[k][at] ^= static_cast<std::uint8_t>(value | 1);
+    }
+    for (std::size_t k = 0; k < 4; ++k)
+        image.Chunks.push_back({ stretches[k].first, code[k] });
 }
 
-// The path as the model follows it, by the game's own rules: the five words, the command
-// table's command 0, no jump away in the first four halfwords of command 0 or the ability
-// effects, the BL and the ldr; everything it reads inside the file (and the cartridge).
+// The path as the model follows it, by the game's own rules: the five words (in any of the
+// cartridge's three windows), the command table's command 0, no jump away in the first four
+// halfwords of command 0 or the ability effects, the BL, the ldr, and the four stretches of code
+// with the release's CRC32s; everything it reads inside the file (and the cartridge).
 ZARNITH_UNINSTRUMENTED GamePath ModelPath(const Image& image, const GameInfo& game)
 {
     const BattlePath& path = *FindBattlePath(game);
@@ -266,9 +301,14 @@ ZARNITH_UNINSTRUMENTED GamePath ModelPath(const Image& image, const GameInfo& ga
     auto half = [&](std::size_t offset) { return image.At(offset) | image.At(offset + 1) << 8; };
     const std::size_t command0 = path.FirstCommand - 1 - RomBase;
     const std::size_t effects = path.AbilityEffects - RomBase;
+    const auto stretches = ModelStretches(path);
     for (std::size_t end :
         { command0 + 8, effects + 8, std::size_t { path.CallAt } + 4, std::size_t { path.TableLoadAt } + 2 }) {
         if (end > size)
+            return { PathBreak::EndOfFile };
+    }
+    for (const auto& [offset, length] : stretches) {
+        if (offset + length > size)
             return { PathBreak::EndOfFile };
     }
     for (std::uint32_t at : path.CommandWordsAt) {
@@ -280,12 +320,14 @@ ZARNITH_UNINSTRUMENTED GamePath ModelPath(const Image& image, const GameInfo& ga
         if (image.Word(at) != table)
             return { PathBreak::WordsDiffer, std::nullopt, path.CommandTable };
     }
-    if (table >= RomBase && table - RomBase < MaxRomSize && table - RomBase + 4 > size)
-        return { PathBreak::EndOfFile };
-    if (table < RomBase || table - RomBase + 4 > size)
+    // The cartridge's three windows of 32 MiB show the same bytes.
+    if (table < RomBase || table >= RomBase + 3 * MaxRomSize)
         return { PathBreak::CommandTableOutside, table, path.CommandTable };
-    if (image.Word(table - RomBase) != path.FirstCommand)
-        return { PathBreak::FirstCommandMoved, image.Word(table - RomBase), path.FirstCommand };
+    const std::size_t tableAt = (table - RomBase) & (MaxRomSize - 1);
+    if (tableAt + 4 > size)
+        return { PathBreak::CommandTablePastEnd, table, path.CommandTable };
+    if (image.Word(tableAt) != path.FirstCommand)
+        return { PathBreak::FirstCommandMoved, image.Word(tableAt), path.FirstCommand };
     auto jump = [&](std::size_t at, std::optional<std::uint32_t>& to) {
         std::optional<std::uint32_t> registers[8];
         for (std::size_t i = at; i < at + 8; i += 2) {
@@ -324,6 +366,15 @@ ZARNITH_UNINSTRUMENTED GamePath ModelPath(const Image& image, const GameInfo& ga
     const std::uint32_t loaded = RomBase + ((path.TableLoadAt + 4) & ~3u) + (load & 0xFF) * 4;
     if (loaded != word)
         return { PathBreak::LoadMoved, loaded, word };
+    const PathBreak changed[] = { PathBreak::AttackChecksChanged, PathBreak::CallChanged,
+        PathBreak::AbilityEffectsChanged, PathBreak::SoundproofCaseChanged };
+    for (std::size_t k = 0; k < 4; ++k) {
+        Bytes bytes;
+        for (std::size_t i = 0; i < stretches[k].second; ++i)
+            bytes.push_back(static_cast<std::uint8_t>(image.At(stretches[k].first + i)));
+        if (Crc32(bytes) != path.CodeCrc32[k])
+            return { changed[k], std::nullopt, static_cast<std::uint32_t>(stretches[k].first) };
+    }
     return {};
 }
 

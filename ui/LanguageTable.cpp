@@ -338,6 +338,25 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::PathLoadGone, "the ability effects no longer load the table's address from the game's word at %1",
         "les effets des talents ne lisent plus l'adresse de la table dans le mot du jeu à %1");
     set(Row::PathUnknownPlace, "an address the code computes", "une adresse calculée par le code");
+    set(Row::PathCommandTablePastEnd, "the battle-command table at %1 lies past the end of the file",
+        "la table des commandes de combat, à %1, se trouve après la fin du fichier");
+    set(Row::PathAttackChecksChanged,
+        "the game's code at 0x%1 (the attack checks' start) is not the release's own: a hack may have hooked it",
+        "le code du jeu à 0x%1 (le début des vérifications d'attaque) n'est pas celui de la version : un hack l'a "
+        "peut-être détourné");
+    set(Row::PathCallChanged,
+        "the game's code at 0x%1 (the call of the ability effects) is not the release's own: a hack may have "
+        "hooked it",
+        "le code du jeu à 0x%1 (l'appel des effets des talents) n'est pas celui de la version : un hack l'a "
+        "peut-être détourné");
+    set(Row::PathAbilityEffectsChanged,
+        "the game's code at 0x%1 (the ability effects' start) is not the release's own: a hack may have hooked it",
+        "le code du jeu à 0x%1 (le début des effets des talents) n'est pas celui de la version : un hack l'a "
+        "peut-être détourné");
+    set(Row::PathSoundproofCaseChanged,
+        "the game's code at 0x%1 (the Soundproof case) is not the release's own: a hack may have hooked it",
+        "le code du jeu à 0x%1 (le cas d'Anti-Bruit) n'est pas celui de la version : un hack l'a peut-être "
+        "détourné");
     set(Row::InfoReplaced,
         "%1: another file has taken its place since it was opened, so its facts are not shown. Open it again to "
         "see them.",

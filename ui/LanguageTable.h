@@ -7,7 +7,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 167;
+inline constexpr int LanguageRowCount = 172;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -182,6 +182,12 @@ inline constexpr int ExportOverOtherImage = 163;
 inline constexpr int ReasonPatchOverOtherImage = 164;
 inline constexpr int PatchProgress = 165;
 inline constexpr int ReasonPatchTooLarge = 166;
+// More reasons the game may not read the table.
+inline constexpr int PathCommandTablePastEnd = 167;
+inline constexpr int PathAttackChecksChanged = 168;
+inline constexpr int PathCallChanged = 169;
+inline constexpr int PathAbilityEffectsChanged = 170;
+inline constexpr int PathSoundproofCaseChanged = 171;
 } // namespace Row
 
 // A number or a text as it fills a message.

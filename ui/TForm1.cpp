@@ -503,6 +503,8 @@ QString TForm1::PathReason(const GamePath& path) const
         return Text(Row::PathWordsDiffer);
     case PathBreak::CommandTableOutside:
         return Text(Row::PathCommandTableOutside).arg(elsewhere);
+    case PathBreak::CommandTablePastEnd:
+        return Text(Row::PathCommandTablePastEnd).arg(elsewhere);
     case PathBreak::FirstCommandMoved:
         return Text(Row::PathFirstCommandMoved).arg(elsewhere, own);
     case PathBreak::FirstCommandJumps:
@@ -513,6 +515,14 @@ QString TForm1::PathReason(const GamePath& path) const
         return Text(Row::PathAbilityEffectsJump).arg(own, elsewhere);
     case PathBreak::LoadMoved:
         return path.Elsewhere ? Text(Row::PathLoadMoved).arg(elsewhere, own) : Text(Row::PathLoadGone).arg(own);
+    case PathBreak::AttackChecksChanged:
+        return Text(Row::PathAttackChecksChanged).arg(Hex(path.Own));
+    case PathBreak::CallChanged:
+        return Text(Row::PathCallChanged).arg(Hex(path.Own));
+    case PathBreak::AbilityEffectsChanged:
+        return Text(Row::PathAbilityEffectsChanged).arg(Hex(path.Own));
+    case PathBreak::SoundproofCaseChanged:
+        return Text(Row::PathSoundproofCaseChanged).arg(Hex(path.Own));
     }
     return {};
 }

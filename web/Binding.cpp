@@ -179,6 +179,8 @@ const char* PathBreakName(PathBreak link)
         return "WordsDiffer";
     case PathBreak::CommandTableOutside:
         return "CommandTableOutside";
+    case PathBreak::CommandTablePastEnd:
+        return "CommandTablePastEnd";
     case PathBreak::FirstCommandMoved:
         return "FirstCommandMoved";
     case PathBreak::FirstCommandJumps:
@@ -188,9 +190,17 @@ const char* PathBreakName(PathBreak link)
     case PathBreak::AbilityEffectsJump:
         return "AbilityEffectsJump";
     case PathBreak::LoadMoved:
+        return "LoadMoved";
+    case PathBreak::AttackChecksChanged:
+        return "AttackChecksChanged";
+    case PathBreak::CallChanged:
+        return "CallChanged";
+    case PathBreak::AbilityEffectsChanged:
+        return "AbilityEffectsChanged";
+    case PathBreak::SoundproofCaseChanged:
         break;
     }
-    return "LoadMoved";
+    return "SoundproofCaseChanged";
 }
 
 // Whether the game reads the table, and where not, the broken link: the page words the reason.

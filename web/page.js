@@ -216,11 +216,17 @@
       EndOfFile: () => Text.PathEndOfFile,
       WordsDiffer: () => Text.PathWordsDiffer,
       CommandTableOutside: () => fmt(Text.PathCommandTableOutside, elsewhere),
+      CommandTablePastEnd: () => fmt(Text.PathCommandTablePastEnd, elsewhere),
       FirstCommandMoved: () => fmt(Text.PathFirstCommandMoved, elsewhere, own),
       FirstCommandJumps: () => fmt(Text.PathFirstCommandJumps, own, elsewhere),
       CallMoved: () => (path.elsewhere !== null ? fmt(Text.PathCallMoved, elsewhere, own) : fmt(Text.PathCallGone, own)),
       AbilityEffectsJump: () => fmt(Text.PathAbilityEffectsJump, own, elsewhere),
       LoadMoved: () => (path.elsewhere !== null ? fmt(Text.PathLoadMoved, elsewhere, own) : fmt(Text.PathLoadGone, own)),
+      // A stretch of the game's code, told by its file offset.
+      AttackChecksChanged: () => fmt(Text.PathAttackChecksChanged, hex(path.own)),
+      CallChanged: () => fmt(Text.PathCallChanged, hex(path.own)),
+      AbilityEffectsChanged: () => fmt(Text.PathAbilityEffectsChanged, hex(path.own)),
+      SoundproofCaseChanged: () => fmt(Text.PathSoundproofCaseChanged, hex(path.own)),
     };
     return reasons[path.link] ? reasons[path.link]() : "";
   }

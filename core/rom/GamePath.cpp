@@ -1,6 +1,7 @@
 #include "rom/GamePath.h"
 
 #include "rom/Hex.h"
+#include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "rom/RomFile.h"
 
@@ -61,7 +62,19 @@ bool JumpsAway(RomFile& file, std::uint32_t offset, std::optional<std::uint32_t>
     return false;
 }
 
+std::string CodeChangedText(std::uint32_t offset, const char* stretch)
+{
+    return "the game's code at 0x" + HexNumber(offset) + " (" + stretch
+        + ") is not the release's own: a hack may have hooked it";
+}
+
 } // namespace
+
+std::array<CodeStretch, 4> CodeStretches(const BattlePath& path)
+{
+    return { { { path.FirstCommand - 1 - RomBase, 24 }, { path.CallAt - 26, 30 }, { path.AbilityEffects - RomBase, 44 },
+        { path.TableLoadAt - 12, 64 } } };
+}
 
 const BattlePath* FindBattlePath(const GameInfo& game)
 {
@@ -82,6 +95,9 @@ GamePath CheckGamePath(RomFile& file, const GameInfo& game)
         path->AbilityEffects - RomBase + 2 * StartHalfwords, path->TableLoadAt + 2 });
     for (std::uint32_t at : path->CommandWordsAt)
         end = std::max(end, at + 4);
+    const std::array<CodeStretch, 4> stretches = CodeStretches(*path);
+    for (const CodeStretch& stretch : stretches)
+        end = std::max(end, stretch.Offset + stretch.Size);
     if (size < end)
         return { PathBreak::EndOfFile };
 
@@ -90,12 +106,13 @@ GamePath CheckGamePath(RomFile& file, const GameInfo& game)
         if (ReadWordAt(file, at) != table)
             return { PathBreak::WordsDiffer, std::nullopt, path->CommandTable };
     }
-    // Inside the address space but past the file's end: the file ends first.
-    if (table && *table >= RomBase && *table - RomBase<MaxRomSize&& static_cast<long long>(*table - RomBase) + 4> size)
-        return { PathBreak::EndOfFile };
-    if (!table || *table < RomBase || static_cast<long long>(*table - RomBase) + 4 > size)
+    // The cartridge is seen three times over, from 0x08000000, 0x0A000000 and 0x0C000000.
+    if (!table || *table < RomBase || *table - RomBase >= 3 * MaxRomSize)
         return { PathBreak::CommandTableOutside, table, path->CommandTable };
-    const std::optional<std::uint32_t> first = ReadWordAt(file, *table - RomBase);
+    const std::uint32_t tableAt = (*table - RomBase) % MaxRomSize;
+    if (tableAt + 4LL > size)
+        return { PathBreak::CommandTablePastEnd, table, path->CommandTable };
+    const std::optional<std::uint32_t> first = ReadWordAt(file, tableAt);
     if (first != path->FirstCommand)
         return { PathBreak::FirstCommandMoved, first, path->FirstCommand };
 
@@ -125,6 +142,17 @@ GamePath CheckGamePath(RomFile& file, const GameInfo& game)
         return { PathBreak::LoadMoved, std::nullopt, word };
     if (LiteralOffset(path->TableLoadAt, *load) != game.TableWordAt)
         return { PathBreak::LoadMoved, RomBase + LiteralOffset(path->TableLoadAt, *load), word };
+
+    constexpr PathBreak Changed[] = { PathBreak::AttackChecksChanged, PathBreak::CallChanged,
+        PathBreak::AbilityEffectsChanged, PathBreak::SoundproofCaseChanged };
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        std::array<std::uint8_t, 64> bytes;
+        const CodeStretch& stretch = stretches[i];
+        if (file.ReadFull(stretch.Offset, bytes.data(), stretch.Size) != stretch.Size)
+            return { PathBreak::EndOfFile };
+        if (Crc32({ bytes.data(), stretch.Size }) != path->CodeCrc32[i])
+            return { Changed[i], std::nullopt, stretch.Offset };
+    }
     return {};
 }
 
@@ -142,6 +170,8 @@ std::string GamePathText(const GamePath& path)
         return "the five words that hold the battle-command table's address disagree";
     case PathBreak::CommandTableOutside:
         return "the battle-command table is at " + elsewhere + ", outside the file's first 32 MiB";
+    case PathBreak::CommandTablePastEnd:
+        return "the battle-command table at " + elsewhere + " lies past the end of the file";
     case PathBreak::FirstCommandMoved:
         return "the first battle command is at " + elsewhere + ", not the game's own " + own;
     case PathBreak::FirstCommandJumps:
@@ -157,6 +187,14 @@ std::string GamePathText(const GamePath& path)
             return "the ability effects load the table's address from " + elsewhere + ", not from the game's word at "
                 + own;
         return "the ability effects no longer load the table's address from the game's word at " + own;
+    case PathBreak::AttackChecksChanged:
+        return CodeChangedText(path.Own, "the attack checks' start");
+    case PathBreak::CallChanged:
+        return CodeChangedText(path.Own, "the call of the ability effects");
+    case PathBreak::AbilityEffectsChanged:
+        return CodeChangedText(path.Own, "the ability effects' start");
+    case PathBreak::SoundproofCaseChanged:
+        return CodeChangedText(path.Own, "the Soundproof case");
     }
     return {};
 }

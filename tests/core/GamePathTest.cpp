@@ -20,12 +20,21 @@ GamePath Check(const RomImage& image, const GameInfo& game)
     return CheckGamePath(file, game);
 }
 
-// The battle-command table copied to at, with command 0 first, and the five words pointing at it.
-void RepointCommands(RomImage& image, const BattlePath& path, std::uint32_t at, std::uint32_t first)
+// The battle-command table copied to at, with command 0 first, and the five words pointing at it
+// through the cartridge's window at base.
+void RepointCommands(
+    RomImage& image, const BattlePath& path, std::uint32_t at, std::uint32_t first, std::uint32_t base = RomBase)
 {
     image.Resize(std::max<std::size_t>(image.Data.size(), at + 0x400)).PutWord(at, first);
     for (std::uint32_t word : path.CommandWordsAt)
-        image.PutWord(word, RomBase + at);
+        image.PutWord(word, base + at);
+}
+
+// Thumb halfwords put at offset at (negative: before it) of the game's stretch of code k.
+template <class... Halfwords> void PutCode(RomImage& image, const BattlePath& path, int k, int at, Halfwords... code)
+{
+    for (const std::uint16_t halfword : { static_cast<std::uint16_t>(code)... })
+        image.PutHalfword(CodeStretches(path)[k].Offset + at, halfword), at += 2;
 }
 
 struct Link
@@ -69,12 +78,38 @@ const Link Links[] = {
         std::nullopt },
     { "WordsDisagree", [](auto& i, auto&, auto& p) { i.PutWord(p.CommandWordsAt[3], p.CommandTable + 4); },
         PathBreak::WordsDiffer, std::nullopt },
-    { "CommandTablePast32MiB",
-        [](auto& i, auto&, auto& p) { RepointCommands(i, p, MaxRomSize + 0x10, p.FirstCommand); },
-        PathBreak::CommandTableOutside, RomBase + MaxRomSize + 0x10 },
+    { "CommandTablePastTheMirrors",
+        [](auto& i, auto&, auto& p) { RepointCommands(i, p, 0x10, p.FirstCommand, 0x0E000000); },
+        PathBreak::CommandTableOutside, 0x0E000010 },
     { "FileEndsBeforeTheCode", [](auto& i, auto&, auto&) { i.Resize(0x12000); }, PathBreak::EndOfFile, std::nullopt },
-    { "FileEndsBeforeTheCommandTable", [](auto& i, auto&, auto& p) { i.Resize(p.CommandTable - RomBase); },
-        PathBreak::EndOfFile, std::nullopt },
+    { "CommandTablePastTheFilesEnd", [](auto& i, auto&, auto& p) { RepointCommands(i, p, 0x10, 0, 0x09F00000); },
+        PathBreak::CommandTablePastEnd, 0x09F00010 },
+    { "CommandTableInAMirror",
+        [](auto& i, auto&, auto& p) { RepointCommands(i, p, 0x380000, p.FirstCommand, 0x0C000000); }, PathBreak::None,
+        std::nullopt },
+    // Each stretch of the game's code changed by one instruction at its edge; the review's hooks
+    // (0xF100 0xF800: a BL 1 MiB on); instructions changed just outside the stretches.
+    { "AttackChecksEnd", [](auto& i, auto&, auto& p) { PutCode(i, p, 0, 22, 0x2001); }, PathBreak::AttackChecksChanged,
+        std::nullopt },
+    { "CallStart", [](auto& i, auto&, auto& p) { PutCode(i, p, 1, 0, 0x2001); }, PathBreak::CallChanged, std::nullopt },
+    { "AbilityEffectsEnd", [](auto& i, auto&, auto& p) { PutCode(i, p, 2, 42, 0x2001); },
+        PathBreak::AbilityEffectsChanged, std::nullopt },
+    { "SoundproofCaseEnd", [](auto& i, auto&, auto& p) { PutCode(i, p, 3, 62, 0x2001); },
+        PathBreak::SoundproofCaseChanged, std::nullopt },
+    { "Command0JumpsAsItsFifthInstruction", [](auto& i, auto&, auto& p) { PutCode(i, p, 0, 8, 0x4800, 0x4700); },
+        PathBreak::AttackChecksChanged, std::nullopt },
+    { "Command0CallsAHook", [](auto& i, auto&, auto& p) { PutCode(i, p, 0, 0, 0xF100, 0xF800); },
+        PathBreak::AttackChecksChanged, std::nullopt },
+    { "JumpBeforeTheLoad", [](auto& i, auto&, auto& p) { PutCode(i, p, 3, 8, 0x4900, 0x4708); },
+        PathBreak::SoundproofCaseChanged, std::nullopt },
+    { "AbilityEffectsCallAHook", [](auto& i, auto&, auto& p) { PutCode(i, p, 2, 0, 0xB500, 0xF100, 0xF800); },
+        PathBreak::AbilityEffectsChanged, std::nullopt },
+    { "OutsideTheStretches",
+        [](auto& i, auto&, auto& p) {
+            for (int k = 0; k < 4; ++k)
+                PutCode(i, p, k, -2, 0x2001), PutCode(i, p, k, CodeStretches(p)[k].Size, 0x2001);
+        },
+        PathBreak::None, std::nullopt },
 };
 
 using GamePathLinks = ::testing::TestWithParam<std::size_t>;
@@ -109,6 +144,10 @@ TEST(GamePath, EveryReleaseBuiltIntactIsReadAndTheReasonNamesWhereTheGameGoes)
     }
     const GamePath moved { PathBreak::FirstCommandMoved, 0x089A3811, 0x0801D761 };
     EXPECT_EQ(GamePathText(moved), "the first battle command is at 0x089A3811, not the game's own 0x0801D761");
+    const GamePath hooked { PathBreak::AttackChecksChanged, std::nullopt, 0x1D760 };
+    EXPECT_EQ(GamePathText(hooked),
+        "the game's code at 0x1D760 (the attack checks' start) is not the release's own: "
+        "a hack may have hooked it");
 }
 
 // An entry that is no move, in a table the game no longer reads: no repair is offered, so

@@ -1,7 +1,9 @@
 #include "RomBuilder.h"
 
 #include "rom/GamePath.h"
+#include "rom/ImageDigest.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -140,7 +142,46 @@ RomImage& RomImage::PutGamePath(const GameInfo& game)
     PutHalfword(path->AbilityEffects - RomBase, SaveRegisters);
     const std::vector<std::uint16_t> call = ThumbCall(RomBase + path->CallAt, path->AbilityEffects);
     PutHalfword(path->CallAt, call[0]).PutHalfword(path->CallAt + 2, call[1]);
-    return PutHalfword(path->TableLoadAt, ThumbLoad(RomBase + path->TableLoadAt, RomBase + game.TableWordAt));
+    PutHalfword(path->TableLoadAt, ThumbLoad(RomBase + path->TableLoadAt, RomBase + game.TableWordAt));
+    for (std::size_t i = 0; i < 4; ++i) {
+        const CodeStretch stretch = CodeStretches(*path)[i];
+        ForceCrc32({ Data.data() + stretch.Offset, stretch.Size }, StretchFiller, path->CodeCrc32[i]);
+    }
+    return *this;
+}
+
+void ForceCrc32(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t crc)
+{
+    // CRC32 is affine in its input's bits: column[i] is what bit i of the four bytes adds, and
+    // elimination over GF(2) finds the bits (combination) whose columns add up to what is wanted.
+    const std::uint32_t base = Crc32(bytes);
+    std::array<std::uint32_t, 32> column, combination;
+    for (int i = 0; i < 32; ++i) {
+        bytes[at + i / 8] ^= static_cast<std::uint8_t>(1 << i % 8);
+        column[i] = Crc32(bytes) ^ base;
+        bytes[at + i / 8] ^= static_cast<std::uint8_t>(1 << i % 8);
+        combination[i] = std::uint32_t { 1 } << i;
+    }
+    for (int bit = 0; bit < 32; ++bit) {
+        int pivot = bit;
+        while ((column[pivot] >> bit & 1) == 0)
+            ++pivot; // 32 bits in a row always reach every CRC: there is one
+        std::swap(column[bit], column[pivot]);
+        std::swap(combination[bit], combination[pivot]);
+        for (int k = 0; k < 32; ++k) {
+            if (k != bit && (column[k] >> bit & 1) != 0) {
+                column[k] ^= column[bit];
+                combination[k] ^= combination[bit];
+            }
+        }
+    }
+    std::uint32_t change = 0;
+    for (int bit = 0; bit < 32; ++bit) {
+        if (((crc ^ base) >> bit & 1) != 0)
+            change ^= combination[bit];
+    }
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] ^= static_cast<std::uint8_t>(change >> 8 * i);
 }
 
 RomImage& RomImage::PutHalfword(std::size_t offset, std::uint16_t value)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,7 +63,9 @@ public:
 
     RomImage& Header(std::string_view code, std::uint8_t revision);
     // The game's intact path to the table word: the five words, the command table's command 0,
-    // `push {r4-r7, lr}` at command 0 and the ability effects, the BL and the ldr.
+    // `push {r4-r7, lr}` at command 0 and the ability effects, the BL and the ldr; and in each of
+    // the four stretches of code (CodeStretches), StretchFiller bytes in, four bytes that give it
+    // the release's CRC32. No byte of a game's code is needed.
     RomImage& PutGamePath(const GameInfo& game);
     RomImage& PutHalfword(std::size_t offset, std::uint16_t value);
     RomImage& Put(std::size_t offset, const Bytes& bytes);
@@ -82,6 +85,13 @@ public:
 
     Bytes Data;
 };
+
+// Where in each stretch of code PutGamePath puts the four bytes that give it its CRC32: past
+// the first instructions the path check reads and before the BL.
+inline constexpr std::size_t StretchFiller = 16;
+
+// Changes the four bytes at at in bytes so that zlib's CRC32 of bytes is crc.
+void ForceCrc32(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t crc);
 
 // Thumb instructions at address from: a BL to address to (two halfwords), and an
 // `ldr rd, [pc, #imm]` of the word at address word.
