@@ -114,6 +114,11 @@ std::string Messages::OpenRefusal(const Document::OpenResult& opened, std::strin
                                : Fill(Text(Row::NotSupportedCode), shown, PrintableCode(opened.Code), opened.Revision));
 }
 
+std::string Messages::OpenTooLarge(std::string_view shown) const
+{
+    return Fill(Text(Row::OpenFailed), shown, Text(Row::ReasonImageTooLarge));
+}
+
 std::string Messages::RepairQuestion(int index, std::uint16_t id) const
 {
     return Fill(Text(Row::RepairQuestion), index + 1, id);
@@ -148,10 +153,15 @@ std::vector<std::string> Messages::LoadReports(const Document& document, const L
         reports.push_back(Fill(Text(Row::NotVerified), Hex(rom.SoundMovesOffset())));
         break;
     }
-    // A table that may only be viewed has been told about already.
-    if (document.CanEdit() && !document.ReadByGame().Read())
-        reports.push_back(Fill(Text(Row::PathWarning), PathReason(document.ReadByGame())));
     return reports;
+}
+
+std::string Messages::PathWarning(const Document& document) const
+{
+    // A table that may only be viewed has been told about already.
+    if (!document.CanEdit() || document.ReadByGame().Read())
+        return {};
+    return Fill(Text(Row::PathWarning), PathReason(document.ReadByGame()));
 }
 
 std::string Messages::PathReason(const GamePath& path) const

@@ -67,10 +67,13 @@ public:
 
     // Why a file did not open (opened.Supported is false).
     std::string OpenRefusal(const Document::OpenResult& opened, std::string_view shown) const;
+    // A file not read at all, since it is larger than any image handled (MaxPatchImageSize).
+    std::string OpenTooLarge(std::string_view shown) const;
     std::string RepairQuestion(int index, std::uint16_t id) const;
-    // What opening has to tell, in order: repairs that failed, a table that cannot be edited,
-    // and a table the game no longer reads.
+    // What opening has to tell, in order: repairs that failed, and a table that cannot be edited.
     std::vector<std::string> LoadReports(const Document& document, const LoadResult& load) const;
+    // The warning, after those, about an editable table the game no longer reads; empty otherwise.
+    std::string PathWarning(const Document& document) const;
     // Why the game no longer reads the table, from the first link of its path that is not its own.
     std::string PathReason(const GamePath& path) const;
 

@@ -434,6 +434,8 @@ void TForm1::OpenPath(const QString& path)
     FillRecentMenu();
     for (const std::string& report : m_messages.LoadReports(m_document, opened.Load))
         Tell(report);
+    if (const std::string warning = m_messages.PathWarning(m_document); !warning.empty())
+        Message(Q(warning), Row::Warning, MbOk);
 }
 
 SaveQuestions TForm1::Questions()
