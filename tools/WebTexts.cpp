@@ -41,7 +41,7 @@ int main(int argc, char** argv)
         const int number = match.captured(2).toInt();
         if (number < 0 || number >= zarnith::LanguageRowCount)
             continue;
-        texts.insert(match.captured(1), (*table)[number * 2 + zarnith::English]);
+        texts.insert(match.captured(1), QString::fromStdString((*table)[number * 2 + zarnith::English]));
     }
     if (texts.isEmpty()) {
         std::fprintf(stderr, "%s: no rows named in %s\n", argv[0], argv[1]);

@@ -34,8 +34,9 @@ void Application::ShowException(const QString& message)
     LanguageStrings texts;
     InitLanguageTable(texts);
     QtDialogs dialogs;
-    dialogs.MessageBox(
-        nullptr, texts[Row::UnexpectedError * 2 + English].arg(message), texts[Row::ErrorCaption * 2 + English], MbOk);
+    dialogs.MessageBox(nullptr,
+        QString::fromStdString(Fill(texts[Row::UnexpectedError * 2 + English], message.toStdString())),
+        QString::fromStdString(texts[Row::ErrorCaption * 2 + English]), MbOk);
 }
 
 } // namespace zarnith

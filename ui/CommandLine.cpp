@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "LanguageTable.h"
+#include "QtFill.h"
 #include "QtSha1.h"
 #include "TableTextFile.h"
 #include "soundmoves/Document.h"

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QWindow>
 
 namespace zarnith {
 
@@ -138,7 +139,12 @@ public:
         m_dialog.setValue(0);
         QCoreApplication::instance()->installEventFilter(this);
     }
-    ~QtProgress() override { QCoreApplication::instance()->removeEventFilter(this); }
+    ~QtProgress() override
+    {
+        // Input that came after the last step is dropped too, not replayed once the work is over.
+        QCoreApplication::processEvents();
+        QCoreApplication::instance()->removeEventFilter(this);
+    }
 
     bool Advance(std::uint64_t done, std::uint64_t total) override
     {
@@ -175,8 +181,12 @@ protected:
 private:
     static constexpr int Steps = 1000;
 
+    // The dialog, its children, or its own top-level window, which Qt gives the mouse, key and
+    // close events first and which has no parent object.
     bool IsInDialog(QObject* object) const
     {
+        if (object != nullptr && object == m_dialog.windowHandle())
+            return true;
         for (; object != nullptr; object = object->parent())
             if (object == &m_dialog)
                 return true;

@@ -14,25 +14,40 @@ struct AboutPieces
     const char* WhereToFind;
 };
 
-QString ComposeAbout(const AboutPieces& p)
+std::string ComposeAbout(const AboutPieces& p)
 {
-    return QString::fromUtf8(p.Name) + '\n' + QString::fromUtf8(p.Version) + '\n' + QString::fromUtf8(p.Author) + '\n'
-        + QString::fromUtf8(p.Date) + "\n\n" + QString::fromUtf8(p.Description) + "\n\n"
-        + QString::fromUtf8(p.WhereToFind) + ' ' + HomePage() + ".\n\n";
+    return std::string(p.Name) + '\n' + p.Version + '\n' + p.Author + '\n' + p.Date + "\n\n" + p.Description + "\n\n"
+        + p.WhereToFind + ' ' + HomePage() + ".\n\n";
 }
 
 } // namespace
 
-QString HomePage()
+std::string HomePage()
 {
-    return QStringLiteral(ZARNITH_HOMEPAGE);
+    return ZARNITH_HOMEPAGE;
+}
+
+std::string FillValues(std::string_view text, const std::string* values, std::size_t count)
+{
+    std::string filled;
+    filled.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (text[i] == '%' && next >= '1' && next <= '9' && static_cast<std::size_t>(next - '1') < count) {
+            filled += values[next - '1'];
+            ++i;
+        } else {
+            filled += text[i];
+        }
+    }
+    return filled;
 }
 
 void InitLanguageTable(LanguageStrings& table)
 {
     auto set = [&](int row, const char* english, const char* french) {
-        table[row * 2 + English] = QString::fromUtf8(english);
-        table[row * 2 + French] = QString::fromUtf8(french);
+        table[row * 2 + English] = english;
+        table[row * 2 + French] = french;
     };
     // In captions "&" marks the mnemonic letter; the items of one menu (its submenus among them)
     // each have a letter of their own, in both languages.
@@ -271,6 +286,12 @@ void InitLanguageTable(LanguageStrings& table)
     set(Row::ReasonPatchTooLarge,
         "the unmodified image or the open file is larger than 256 MiB, the most a patch is made of.",
         "l'image non modifiée ou le fichier ouvert dépasse 256 Mio, le plus grand dont un patch est fait.");
+    set(Row::PatchWrittenHeld,
+        "The patch was written to %1 (%2 bytes). It was made from the image as this page holds it, edits included.",
+        "Le patch a été écrit dans %1 (%2 octets). Il a été fait à partir de l'image telle que cette page la "
+        "contient, modifications comprises.");
+    set(Row::ReasonImageTooLarge, "it is larger than 256 MiB, the largest image this program handles.",
+        "elle dépasse 256 Mio, la plus grande image que ce programme traite.");
     set(Row::ChooseUnmodified, "Choose the Unmodified Image", "Choisir l'image non modifiée");
     set(Row::ExportTable, "&Export Table…", "&Exporter la table…");
     set(Row::ImportTable, "&Import Table…", "&Importer une table…");

@@ -1,19 +1,21 @@
 #pragma once
 
-#include <QString>
-
 #include <array>
+#include <concepts>
+#include <cstddef>
+#include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 172;
+inline constexpr int LanguageRowCount = 174;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
-// Every caption and message, row by row, English then French: row r of language l is at
-// r * 2 + l.
-using LanguageStrings = std::array<QString, LanguageRowCount * 2>;
+// Every caption and message, row by row, English then French, in UTF-8: row r of language l is
+// at r * 2 + l. Without Qt, so that the window, the command line and the web page speak from it.
+using LanguageStrings = std::array<std::string, LanguageRowCount * 2>;
 
 // Row numbers, fixed: the window reads them directly.
 namespace Row {
@@ -182,34 +184,39 @@ inline constexpr int ExportOverOtherImage = 163;
 inline constexpr int ReasonPatchOverOtherImage = 164;
 inline constexpr int PatchProgress = 165;
 inline constexpr int ReasonPatchTooLarge = 166;
+inline constexpr int PatchWrittenHeld = 167;
+inline constexpr int ReasonImageTooLarge = 168;
 // More reasons the game may not read the table.
-inline constexpr int PathCommandTablePastEnd = 167;
-inline constexpr int PathAttackChecksChanged = 168;
-inline constexpr int PathCallChanged = 169;
-inline constexpr int PathAbilityEffectsChanged = 170;
-inline constexpr int PathSoundproofCaseChanged = 171;
+inline constexpr int PathCommandTablePastEnd = 169;
+inline constexpr int PathAttackChecksChanged = 170;
+inline constexpr int PathCallChanged = 171;
+inline constexpr int PathAbilityEffectsChanged = 172;
+inline constexpr int PathSoundproofCaseChanged = 173;
 } // namespace Row
 
 // A number or a text as it fills a message.
-inline QString FillText(const QString& text)
+inline std::string FillText(std::string_view text)
 {
-    return text;
+    return std::string(text);
 }
 template <class Number>
-requires std::is_arithmetic_v<Number> QString FillText(Number number)
+requires std::is_arithmetic_v<Number> std::string FillText(Number number)
 {
-    return QString::number(number);
+    return std::to_string(number);
 }
 
-// text with its %1, %2, ... filled in one step, so that nothing filled in (a path holding "%2")
-// is filled again.
-template <class... Values> QString Fill(const QString& text, const Values&... values)
+// Fills %1 to %9 of text from values in one pass, so that nothing filled in (a path holding
+// "%2") is filled again; a number with no value stays as it is.
+std::string FillValues(std::string_view text, const std::string* values, std::size_t count);
+
+template <class... Values> std::string Fill(std::string_view text, const Values&... values)
 {
-    return text.arg(FillText(values)...);
+    const std::string filled[] = { std::string(), FillText(values)... };
+    return FillValues(text, filled + 1, sizeof...(Values));
 }
 
 // The project's home page, quoted in the About text.
-QString HomePage();
+std::string HomePage();
 
 void InitLanguageTable(LanguageStrings& table);
 

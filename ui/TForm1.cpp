@@ -27,9 +27,9 @@ constexpr int ClientWidth = 385;
 constexpr int ClientHeight = 205;
 constexpr int ItemHeight = 13;
 
-QString Hex(std::uint32_t value)
+QString Q(const std::string& text)
 {
-    return QString::number(value, 16).toUpper();
+    return QString::fromStdString(text);
 }
 
 // The first local file among dropped items, if any.
@@ -119,15 +119,12 @@ void TForm1::BuildWindow()
     // The Delete key in the list removes the selected entry, as Edit > Remove Move does.
     auto* removeKey = new QShortcut(QKeySequence(Qt::Key_Delete), ListBox1);
     removeKey->setContext(Qt::WidgetShortcut);
-    connect(removeKey, &QShortcut::activated, this, &TForm1::RemoveMove1Click);
+    connect(removeKey, &QShortcut::activated, this, [this] { EditSelection(DeleteKeyCommand); });
     // Selecting an entry selects its move in the drop-down, to change or insert from there.
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
-        const std::vector<SoundMoveEntry>& entries = m_document.Table().Entries;
-        if (row < 0 || row >= static_cast<int>(entries.size()))
-            return;
-        const std::uint16_t id = entries[static_cast<std::size_t>(row)].Id();
-        if (IsValidMove(id, MoveComboBox->count()))
-            MoveComboBox->setCurrentIndex(id - 1);
+        const int move = m_document.MoveIndexOf(row);
+        if (move >= 0 && move < MoveComboBox->count())
+            MoveComboBox->setCurrentIndex(move);
     });
 
     QMenuBar* MainMenu1 = menuBar();
@@ -242,7 +239,7 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::SetLanguage(int language)
 {
-    m_currentLanguage = language;
+    m_messages.SetLanguage(language);
     SetMenuCaptions();
     SetButtonCaptions();
     UpdateControls();
@@ -290,7 +287,7 @@ void TForm1::FillListBox()
     ListBox1->clear();
     for (const SoundMoveEntry& entry : m_document.Table().Entries) {
         auto* item = new QListWidgetItem(QString::fromStdString(entry.Name), ListBox1);
-        item->setToolTip(Text(Row::MoveTooltip).arg(entry.Id()));
+        item->setToolTip(Q(Fill(m_messages.Text(Row::MoveTooltip), entry.Id())));
     }
     ListBox1->setCurrentRow(-1);
     ListBox1->clearSelection();
@@ -298,7 +295,7 @@ void TForm1::FillListBox()
 
 void TForm1::ShowException(const QString& message)
 {
-    Message(Text(Row::UnexpectedError).arg(message), Row::ErrorCaption, MbOk);
+    Message(Q(Fill(m_messages.Text(Row::UnexpectedError), message.toStdString())), Row::ErrorCaption, MbOk);
 }
 
 int TForm1::Message(int textRow, int captionRow, unsigned flags)
@@ -309,6 +306,12 @@ int TForm1::Message(int textRow, int captionRow, unsigned flags)
 int TForm1::Message(const QString& text, int captionRow, unsigned flags)
 {
     return m_dialogs.MessageBox(this, text, Text(captionRow), flags);
+}
+
+void TForm1::Tell(const std::string& text, unsigned flags)
+{
+    if (!text.empty())
+        Message(Q(text), Row::Attention, flags);
 }
 
 // Enables what the document allows, and names the open file, its game and any place of its
@@ -340,33 +343,11 @@ void TForm1::UpdateControls()
             ? Text(Row::ClearEmulator)
             : QString("%1 (%2)").arg(Text(Row::ClearEmulator), QFileInfo(program).fileName().replace('&', "&&")));
 
-    QStringList title;
-    QStringList places;
-    if (open) {
-        const RomAccess& rom = m_document.Rom();
-        const std::optional<std::uint32_t> table = m_document.TableOffset();
-        if (table && *table != m_document.Game()->SoundMovesOffset)
-            places << Text(Row::TableAt).arg(Hex(*table));
-        if (!rom.NamesAtOwnOffset())
-            places << Text(Row::NamesAt).arg(Hex(rom.NamesListOffset()));
-        if (m_document.Names().size() != MoveCount)
-            places << Text(Row::MoveListLength).arg(m_document.Names().size());
-        // The modified mark first, where no narrow window cuts it off.
-        title << "[*]" + QFileInfo(QString::fromStdString(m_document.Path())).fileName()
-              << QString::fromUtf8(m_document.Game()->Name.data(), static_cast<int>(m_document.Game()->Name.size()));
-        if (m_document.IsReadOnly())
-            title << Text(Row::ReadOnly);
-        if (!editable)
-            title << Text(Row::ViewOnly);
-        if (!m_document.ReadByGame().Read())
-            title << Text(Row::NotReadByGame);
-        if (!places.isEmpty())
-            title << places.join(", ");
-    }
-    title << "Zarnith";
-    setWindowTitle(title.join(QString::fromUtf8(" \u2014 ")));
+    // The modified mark first, where no narrow window cuts it off.
+    const std::string name = "[*]" + QFileInfo(QString::fromStdString(m_document.Path())).fileName().toStdString();
+    setWindowTitle(Q(m_messages.Title(m_document, name)));
     setWindowModified(m_document.IsModified());
-    ListBox1->setToolTip(places.join(", "));
+    ListBox1->setToolTip(Q(m_messages.Places(m_document)));
 }
 
 void TForm1::ReturnToNoRomState()
@@ -375,29 +356,6 @@ void TForm1::ReturnToNoRomState()
     ListBox1->clear();
     MoveComboBox->clear();
     UpdateControls();
-}
-
-int TForm1::OpenErrorReason(OpenError error)
-{
-    switch (error) {
-    case OpenError::Missing:
-        return Row::ReasonMissing;
-    case OpenError::Permission:
-        return Row::ReasonPermission;
-    case OpenError::NotRegularFile:
-        return Row::ReasonNotRegularFile;
-    case OpenError::NameTooLong:
-        return Row::ReasonNameTooLong;
-    case OpenError::None:
-    case OpenError::Other:
-        break;
-    }
-    return Row::ReasonOther;
-}
-
-QString TForm1::OpenErrorText(OpenError error, const QString& path) const
-{
-    return Text(Row::OpenFailed).arg(QDir::toNativeSeparators(path), Text(OpenErrorReason(error)));
 }
 
 QString TForm1::ShownPath() const
@@ -454,198 +412,51 @@ void TForm1::OpenPath(const QString& path)
         ListBox1->clear();
         MoveComboBox->clear();
         UpdateControls();
-        return Message(Fill(Text(Row::RepairQuestion), index + 1, id), Row::Attention, MbYesNo) != IdNo;
+        return Message(Q(m_messages.RepairQuestion(index, id)), Row::Attention, MbYesNo) != IdNo;
     });
     if (!opened.Supported) {
         // Reopening the open file let it go first: then nothing is open any more.
         if (!m_document.IsOpen())
             ReturnToNoRomState();
-        QString text = OpenErrorText(opened.Error, path);
-        if (opened.Error == OpenError::None) {
-            // The header's code and version byte, as found: what the user needs to tell games apart.
-            const QString shown = QDir::toNativeSeparators(path);
-            text = Text(Row::NotSupported) + "\n\n"
-                + (opened.Code.empty() ? Fill(Text(Row::NotSupportedShort), shown)
-                                       : Fill(Text(Row::NotSupportedCode), shown,
-                                           QString::fromStdString(PrintableCode(opened.Code)), opened.Revision));
-        }
-        Message(text, Row::Attention, MbOk);
+        Tell(m_messages.OpenRefusal(opened, QDir::toNativeSeparators(path).toStdString()));
         return;
     }
     MoveComboBox->clear();
     const MoveNameList& names = m_document.Names();
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
         MoveComboBox->addItem(QString::fromStdString(names[i]));
-        MoveComboBox->setItemData(i, Text(Row::MoveTooltip).arg(i + 1), Qt::ToolTipRole);
+        MoveComboBox->setItemData(i, Q(Fill(m_messages.Text(Row::MoveTooltip), i + 1)), Qt::ToolTipRole);
     }
     MoveComboBox->setCurrentIndex(0);
     FillListBox();
     UpdateControls();
     m_recent.Add(path);
     FillRecentMenu();
-    ReportLoad(opened.Load);
-    // A table that may only be viewed has been told about already.
-    if (m_document.CanEdit() && !m_document.ReadByGame().Read())
-        Message(Text(Row::PathWarning).arg(PathReason(m_document.ReadByGame())), Row::Warning, MbOk);
-}
-
-QString TForm1::PathReason(const GamePath& path) const
-{
-    auto address = [](std::uint32_t value) { return "0x" + Hex(value).rightJustified(8, '0'); };
-    const QString own = address(path.Own);
-    const QString elsewhere = path.Elsewhere ? address(*path.Elsewhere) : Text(Row::PathUnknownPlace);
-    switch (path.Break) {
-    case PathBreak::None:
-        break;
-    case PathBreak::EndOfFile:
-        return Text(Row::PathEndOfFile);
-    case PathBreak::WordsDiffer:
-        return Text(Row::PathWordsDiffer);
-    case PathBreak::CommandTableOutside:
-        return Text(Row::PathCommandTableOutside).arg(elsewhere);
-    case PathBreak::CommandTablePastEnd:
-        return Text(Row::PathCommandTablePastEnd).arg(elsewhere);
-    case PathBreak::FirstCommandMoved:
-        return Text(Row::PathFirstCommandMoved).arg(elsewhere, own);
-    case PathBreak::FirstCommandJumps:
-        return Text(Row::PathFirstCommandJumps).arg(own, elsewhere);
-    case PathBreak::CallMoved:
-        return path.Elsewhere ? Text(Row::PathCallMoved).arg(elsewhere, own) : Text(Row::PathCallGone).arg(own);
-    case PathBreak::AbilityEffectsJump:
-        return Text(Row::PathAbilityEffectsJump).arg(own, elsewhere);
-    case PathBreak::LoadMoved:
-        return path.Elsewhere ? Text(Row::PathLoadMoved).arg(elsewhere, own) : Text(Row::PathLoadGone).arg(own);
-    case PathBreak::AttackChecksChanged:
-        return Text(Row::PathAttackChecksChanged).arg(Hex(path.Own));
-    case PathBreak::CallChanged:
-        return Text(Row::PathCallChanged).arg(Hex(path.Own));
-    case PathBreak::AbilityEffectsChanged:
-        return Text(Row::PathAbilityEffectsChanged).arg(Hex(path.Own));
-    case PathBreak::SoundproofCaseChanged:
-        return Text(Row::PathSoundproofCaseChanged).arg(Hex(path.Own));
-    }
-    return {};
-}
-
-void TForm1::ReportLoad(const LoadResult& load)
-{
-    if (load.RepairsFailed > 0)
-        Message(Row::RepairFailed, Row::Attention, MbOk);
-    const RomAccess& rom = m_document.Rom();
-    const GameInfo& game = *m_document.Game();
-    switch (load.Status) {
-    case TableStatus::Verified:
-        break;
-    case TableStatus::EndOfFile:
-        if (!rom.TableWord())
-            Message(Text(Row::EndedBeforeWord).arg(Hex(game.TableWordAt)), Row::Attention, MbOk);
-        else if (m_document.Table().Count() > 0)
-            Message(Row::EndedEarly, Row::Attention, MbOk);
-        else
-            Message(Text(Row::EndedBeforeTable).arg(Hex(*rom.TableWord() - RomBase)), Row::Attention, MbOk);
-        break;
-    case TableStatus::PastAddressSpace:
-        Message(Text(Row::PastAddressSpace).arg(Hex(rom.SoundMovesOffset())), Row::Attention, MbOk);
-        break;
-    case TableStatus::NotLocated:
-        Message(
-            Text(Row::NotLocated).arg(Hex(game.TableWordAt), Hex(rom.TableWord().value_or(0))), Row::Attention, MbOk);
-        break;
-    case TableStatus::NoEndPair:
-    case TableStatus::NotMoves:
-        Message(Text(Row::NotVerified).arg(Hex(rom.SoundMovesOffset())), Row::Attention, MbOk);
-        break;
-    }
+    for (const std::string& report : m_messages.LoadReports(m_document, opened.Load))
+        Tell(report);
+    if (const std::string warning = m_messages.PathWarning(m_document); !warning.empty())
+        Message(Q(warning), Row::Warning, MbOk);
 }
 
 SaveQuestions TForm1::Questions()
 {
-    return {
-        [this] { return Message(Row::ChangedOnDisk, Row::Warning, MbYesNo | MbDefButton2) == IdYes; },
-        [this](std::uint32_t to, std::uint32_t pointerAt) {
-            return Message(Text(Row::MoveQuestion).arg(Hex(to), Hex(pointerAt)), Row::Warning, MbYesNo | MbDefButton2)
-                == IdYes;
-        },
-        [this](std::uint32_t start, std::uint32_t end) {
-            return Message(Text(Row::GrowQuestion).arg(Hex(start), Hex(end - 1)), Row::Warning, MbYesNo | MbDefButton2)
-                == IdYes;
-        },
-        [this] {
-            return Message(Text(Row::WriteUnreadQuestion).arg(PathReason(m_document.ReadByGame())), Row::Warning,
-                       MbYesNo | MbDefButton2)
-                == IdYes;
-        },
+    auto ask = [this](SaveQuestion question, std::uint32_t a, std::uint32_t b) {
+        return Message(Q(m_messages.Question(question, a, b, m_document)), Row::Warning, MbYesNo | MbDefButton2)
+            == IdYes;
     };
-}
-
-// Tells how saving the table went; notSaved words a refusal from its reason. Into a copy, a
-// failed write is one more refusal: the copy was dropped and no file was changed.
-void TForm1::ReportSave(SaveStatus status, const std::function<QString(const QString& reason)>& notSaved, bool intoCopy)
-{
-    auto refused = [&](int reason) { Message(notSaved(Text(reason)), Row::Attention, MbOk); };
-    switch (status) {
-    case SaveStatus::Saved:
-        Message(Row::Saved, Row::Attention, MbOk);
-        break;
-    case SaveStatus::Moved:
-        Message(Text(Row::Moved).arg(Hex(m_document.Place().Offset)), Row::Attention, MbOk);
-        break;
-    case SaveStatus::Grown: {
-        const TablePlace& place = m_document.Place();
-        Message(Text(Row::Grown).arg(Hex(place.Offset + 2 * place.Count + 1)), Row::Attention, MbOk);
-        break;
-    }
-    case SaveStatus::NotVerified:
-        refused(Row::ReasonNotVerified);
-        break;
-    case SaveStatus::Replaced:
-        refused(Row::ReasonReplaced);
-        break;
-    case SaveStatus::OtherImage:
-        refused(Row::ReasonOtherImage);
-        break;
-    case SaveStatus::Shorter:
-        refused(Row::ReasonShorter);
-        break;
-    case SaveStatus::PointerChanged:
-        refused(Row::ReasonPointerChanged);
-        break;
-    case SaveStatus::ChangeKept:
-        refused(Row::ReasonChangeKept);
-        break;
-    case SaveStatus::ChangedWhileAsked:
-        refused(Row::ReasonChangedWhileAsked);
-        break;
-    case SaveStatus::NotMoves:
-        refused(Row::ReasonNotMoves);
-        break;
-    case SaveStatus::NoFreeSpace:
-        refused(Row::ReasonNoFreeSpace);
-        break;
-    case SaveStatus::MoveDeclined:
-    case SaveStatus::UnreadDeclined:
-        break;
-    case SaveStatus::MoveFailed:
-        if (intoCopy)
-            refused(Row::ReasonCopyWriteFailed);
-        else
-            Message(Text(Row::MoveFailed).arg(ShownPath()), Row::Attention, MbOk);
-        break;
-    case SaveStatus::WriteFailed:
-        if (intoCopy)
-            refused(Row::ReasonCopyWriteFailed);
-        else
-            Message(Text(Row::SaveFailed).arg(ShownPath()), Row::Attention, MbOk);
-        break;
-    }
+    return {
+        [ask] { return ask(SaveQuestion::Overwrite, 0, 0); },
+        [ask](std::uint32_t to, std::uint32_t pointerAt) { return ask(SaveQuestion::Move, to, pointerAt); },
+        [ask](std::uint32_t start, std::uint32_t end) { return ask(SaveQuestion::Grow, start, end); },
+        [ask] { return ask(SaveQuestion::Unread, 0, 0); },
+    };
 }
 
 bool TForm1::SaveDocument()
 {
     const SaveStatus status = m_document.Save(Questions());
     UpdateControls();
-    ReportSave(
-        status, [this](const QString& reason) { return Text(Row::NotSaved).arg(ShownPath(), reason); }, false);
+    Tell(m_messages.SaveReport(status, m_document, ShownPath().toStdString()));
     if (SaveSucceeded(status))
         m_recent.Add(QString::fromStdString(m_document.Path()));
     FillRecentMenu();
@@ -667,39 +478,8 @@ bool TForm1::SaveDocumentAs()
     UpdateControls();
     FillRecentMenu();
 
-    const QString shown = QDir::toNativeSeparators(*path);
-    auto notSaved = [this, &shown](const QString& reason) { return Text(Row::NotSavedAs).arg(shown, reason); };
-    switch (result.Status) {
-    case SaveAsStatus::Saved:
-        ReportSave(result.Table, notSaved, true);
-        break;
-    case SaveAsStatus::SameFile:
-        ReportSave(
-            result.Table, [this](const QString& reason) { return Text(Row::NotSaved).arg(ShownPath(), reason); },
-            false);
-        break;
-    case SaveAsStatus::NotEditable:
-        Message(notSaved(Text(Row::ReasonNotVerified)), Row::Attention, MbOk);
-        break;
-    case SaveAsStatus::TargetRefused:
-        Message(notSaved(Text(OpenErrorReason(result.Error))), Row::Attention, MbOk);
-        break;
-    case SaveAsStatus::CreateFailed:
-        Message(notSaved(Text(Row::ReasonCreateFailed)), Row::Attention, MbOk);
-        break;
-    case SaveAsStatus::CopyFailed:
-        Message(notSaved(Text(Row::ReasonCopyFailed)), Row::Attention, MbOk);
-        break;
-    case SaveAsStatus::TableNotSaved:
-        ReportSave(result.Table, notSaved, true);
-        break;
-    case SaveAsStatus::ReplaceFailed:
-        Message(notSaved(Text(Row::ReasonReplaceFailed)), Row::Attention, MbOk);
-        break;
-    case SaveAsStatus::ReopenFailed:
-        Message(Text(Row::ReopenFailed).arg(shown), Row::Attention, MbOk);
-        break;
-    }
+    Tell(m_messages.SaveAsReport(
+        result, m_document, QDir::toNativeSeparators(*path).toStdString(), ShownPath().toStdString()));
     return saved;
 }
 
@@ -723,89 +503,16 @@ void TForm1::ExportTable1Click()
         TableTextPathFor(QString::fromStdString(m_document.Path())));
     if (!path)
         return;
-    const QString shown = QDir::toNativeSeparators(*path);
+    const std::string shown = QDir::toNativeSeparators(*path).toStdString();
     const GameInfo* image = ImageGameAt(path->toStdString());
     if (m_document.File().IsFileAt(path->toStdString()))
-        Message(Text(Row::ExportOverImage).arg(shown), Row::Attention, MbOk);
+        Tell(m_messages.ExportReport(ExportOutcome::OverImage, shown));
     else if (image != nullptr)
-        Message(Fill(Text(Row::ExportOverOtherImage), shown,
-                    QString::fromUtf8(image->Name.data(), static_cast<qsizetype>(image->Name.size()))),
-            Row::Attention, MbOk);
-    else if (WriteTableTextFile(*path, m_document.ExportTable()))
-        Message(Text(Row::Exported).arg(shown), Row::Attention, MbOk);
+        Tell(m_messages.ExportReport(ExportOutcome::OverOtherImage, shown, image->Name));
     else
-        Message(Text(Row::ExportFailed).arg(shown), Row::Attention, MbOk);
-}
-
-QString TForm1::ImportRefusal(const ImportResult& result, const QString& shown) const
-{
-    const TextRefusal& refusal = result.Refusal;
-    const auto moveCount = static_cast<int>(m_document.Names().size());
-    QString reason;
-    switch (refusal.Problem) {
-    case TextProblem::TooLarge:
-        reason = Text(Row::ReasonTooLarge).arg(MaxTableTextSize);
-        break;
-    case TextProblem::NotText:
-        reason = Text(Row::ReasonNotText);
-        break;
-    case TextProblem::UnknownName:
-        reason = Text(Row::ReasonUnknownName).arg(QString::fromStdString(refusal.Word));
-        break;
-    case TextProblem::NotAMove:
-        reason = Fill(Text(Row::ReasonNotAMove), QString::fromStdString(refusal.Word), m_document.LargestMove());
-        break;
-    case TextProblem::TooManyEntries:
-        reason = Fill(Text(Row::ReasonTooManyEntries), moveCount, m_document.LargestMove());
-        break;
-    case TextProblem::AmbiguousName: {
-        QStringList moves;
-        for (std::uint16_t id : refusal.Moves)
-            moves << Fill(QStringLiteral("%1 (%2)"), QString::fromStdString(m_document.Names()[id - 1]), id);
-        reason = Fill(Text(Row::ReasonAmbiguousName), QString::fromStdString(refusal.Word), moves.join(", "));
-        break;
-    }
-    case TextProblem::ByteOrderMark:
-        reason = Text(Row::ReasonByteOrderMark);
-        break;
-    case TextProblem::NoEntries:
-    case TextProblem::None:
-        reason = Text(Row::ReasonNoEntries);
-        break;
-    }
-    if (refusal.Line > 0)
-        return Fill(Text(Row::ImportRefusedLine), refusal.Line, shown, reason);
-    return Text(Row::ImportRefusedFile).arg(shown, reason);
-}
-
-// One line per note; a long list is cut short, since a box must fit on the screen.
-QString TForm1::ImportNotesText(const std::vector<TextNote>& notes) const
-{
-    constexpr std::size_t Shown = 12;
-    QStringList lines;
-    for (std::size_t i = 0; i < notes.size() && i < Shown; ++i) {
-        const TextNote& note = notes[i];
-        const QString given = QString::fromStdString(note.Given);
-        switch (note.Kind) {
-        case TextNoteKind::AmbiguousName:
-            lines << Fill(Text(Row::NoteAmbiguous), note.Line, given, note.Id);
-            break;
-        case TextNoteKind::NameMismatch:
-            lines << Fill(Text(Row::NoteNameMismatch), note.Line, note.Id,
-                QString::fromStdString(m_document.Names()[note.Id - 1]), given);
-            break;
-        case TextNoteKind::LooseName:
-            lines << Fill(Text(Row::NoteLooseName), note.Line, given,
-                QString::fromStdString(m_document.Names()[note.Id - 1]), note.Id);
-            break;
-        case TextNoteKind::Windows1252:
-            lines << Text(Row::NoteWindows1252);
-            break;
-        }
-    }
-    if (notes.size() > Shown)
-        lines << Text(Row::NotesMore).arg(notes.size() - Shown);
-    return Text(Row::ImportNotes).arg(lines.join('\n'));
+        Tell(m_messages.ExportReport(
+            WriteTableTextFile(*path, m_document.ExportTable()) ? ExportOutcome::Exported : ExportOutcome::Failed,
+            shown));
 }
 
 void TForm1::ImportTable1Click()
@@ -816,29 +523,18 @@ void TForm1::ImportTable1Click()
         TableTextPathFor(QString::fromStdString(m_document.Path())));
     if (!path)
         return;
-    const QString shown = QDir::toNativeSeparators(*path);
+    const std::string shown = QDir::toNativeSeparators(*path).toStdString();
     const std::optional<QByteArray> text = ReadTableTextFile(*path);
     if (!text) {
-        Message(Text(Row::ImportReadFailed).arg(shown), Row::Attention, MbOk);
+        Tell(m_messages.ImportReadFailed(shown));
         return;
     }
     const ImportResult result = m_document.Import(std::string_view(text->constData(), text->size()));
-    switch (result.Status) {
-    case ImportStatus::Imported:
+    if (result.Status == ImportStatus::Imported) {
         FillListBox();
         UpdateControls();
-        if (!result.Notes.empty())
-            Message(ImportNotesText(result.Notes), Row::Attention, MbOk);
-        break;
-    case ImportStatus::Unchanged:
-        Message(Text(Row::ImportUnchanged).arg(shown), Row::Attention, MbOk);
-        break;
-    case ImportStatus::Refused:
-        Message(ImportRefusal(result, shown), Row::Attention, MbOk);
-        break;
-    case ImportStatus::NotEditable:
-        break;
     }
+    Tell(m_messages.ImportReport(result, m_document, shown));
 }
 
 // The recent files as numbered items above the separator and Clear List; the submenu is
@@ -868,7 +564,7 @@ void TForm1::OpenRecentFile(const QString& path)
     if (!QFileInfo::exists(path)) {
         m_recent.Remove(path);
         FillRecentMenu();
-        Message(Text(Row::RecentMissing).arg(QDir::toNativeSeparators(path)), Row::Attention, MbOk);
+        Tell(Fill(m_messages.Text(Row::RecentMissing), QDir::toNativeSeparators(path).toStdString()));
         return;
     }
     OpenFile(path);
@@ -916,7 +612,7 @@ void TForm1::dropEvent(QDropEvent* event)
 
 void TForm1::English1Click()
 {
-    if (m_currentLanguage != English)
+    if (CurrentLanguage() != English)
         SetLanguage(English);
     English1->setChecked(true);
     Francais1->setChecked(false);
@@ -924,7 +620,7 @@ void TForm1::English1Click()
 
 void TForm1::Francais1Click()
 {
-    if (m_currentLanguage != French)
+    if (CurrentLanguage() != French)
         SetLanguage(French);
     Francais1->setChecked(true);
     English1->setChecked(false);
@@ -948,42 +644,40 @@ int TForm1::SelectedEntry() const
     return row;
 }
 
-// The edits need a selected move, and all but Add Move a selected entry; they do nothing
-// without them. The list is refilled afterwards, so no entry stays selected.
-void TForm1::EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit)
+// The edits by the document's rules: what each needs, and which entry is selected afterwards.
+void TForm1::EditSelection(EditCommand command)
 {
-    int m = MoveComboBox->currentIndex();
-    int s = SelectedEntry();
-    if (m < 0 || (needsEntry && s < 0))
+    const EditResult result = m_document.Edit(command, SelectedEntry(), MoveComboBox->currentIndex());
+    if (!result.Changed)
         return;
-    edit(s, m);
     FillListBox();
+    ListBox1->setCurrentRow(result.Selected);
     UpdateControls();
 }
 
 void TForm1::ChangeMoveButtonClick()
 {
-    EditSelection(true, [this](int s, int m) { return m_document.Change(s, m); });
+    EditSelection(EditCommand::Change);
 }
 
 void TForm1::InsertMoveButtonClick()
 {
-    EditSelection(true, [this](int s, int m) { return m_document.Insert(s, m); });
+    EditSelection(EditCommand::Insert);
 }
 
 void TForm1::DeleteMoveButtonClick()
 {
-    EditSelection(true, [this](int s, int) { return m_document.Delete(s); });
+    EditSelection(EditCommand::Delete);
 }
 
 void TForm1::AddMove1Click()
 {
-    EditSelection(false, [this](int, int m) { return m_document.Append(m); });
+    EditSelection(EditCommand::Append);
 }
 
 void TForm1::RemoveMove1Click()
 {
-    EditSelection(true, [this](int s, int) { return m_document.Remove(s); });
+    EditSelection(EditCommand::Remove);
 }
 
 void TForm1::Undo1Click()
@@ -1000,16 +694,9 @@ void TForm1::Redo1Click()
     UpdateControls();
 }
 
-QString TForm1::EntriesText(int count) const
-{
-    // French counts zero as one.
-    const bool one = count == 1 || (count == 0 && m_currentLanguage == French);
-    return Text(one ? Row::OneEntry : Row::Entries).arg(count);
-}
-
 QString TForm1::Caption(int row) const
 {
-    return Text(row).remove('&').remove(QString::fromUtf8("…"));
+    return Q(m_messages.Caption(row));
 }
 
 void TForm1::ImageInformation1Click()
@@ -1018,72 +705,20 @@ void TForm1::ImageInformation1Click()
         return;
     QtSha1 sha1;
     const ImageFacts facts = m_document.Facts(sha1);
-    if (facts.Replaced) {
-        Message(Text(Row::InfoReplaced).arg(ShownPath()), Row::Attention, MbOk);
-        return;
-    }
-    const QString unknown = QString::fromUtf8("\u2014");
-    QStringList lines;
-    lines << Text(Row::InfoHead)
-                 .arg(QDir::toNativeSeparators(QString::fromStdString(facts.Path)), QString::number(facts.Size),
-                     QString::fromStdString(facts.Game), QString::fromStdString(facts.Code),
-                     QString::number(facts.Revision), facts.Read ? Hex(facts.Crc32).rightJustified(8, '0') : unknown,
-                     facts.Read ? QString::fromStdString(facts.Sha1) : unknown);
-    if (facts.Read)
-        lines << Text(facts.Unmodified ? Row::InfoUnmodified : Row::InfoModified);
-    if (facts.Table == TableStatus::Verified && facts.TableOffset) {
-        lines << Fill(Text(facts.TableAtOwnOffset ? Row::InfoTableOwn : Row::InfoTableMoved), Hex(*facts.TableOffset),
-            EntriesText(facts.TableEntries));
-    } else if (facts.TableWord) {
-        lines << Text(Row::InfoTableUnread).arg(Hex(*facts.TableWord));
-    } else {
-        lines << Text(Row::InfoTableCut).arg(Hex(facts.TableWordAt));
-    }
-    lines << (facts.ReadByGame.Read() ? Text(Row::InfoTableRead)
-                                      : Text(Row::InfoTableNotRead).arg(PathReason(facts.ReadByGame)));
-    if (!facts.NamesWordRead)
-        lines << Text(Row::InfoNamesWordCut).arg(Hex(facts.NamesWordAt));
-    else if (!facts.NamesRead)
-        lines << Text(Row::InfoNamesListCut).arg(Hex(facts.NamesOffset));
+    const std::string text = m_messages.ImageInformation(
+        facts, QDir::toNativeSeparators(QString::fromStdString(facts.Path)).toStdString());
+    if (facts.Replaced)
+        Message(Q(text), Row::Attention, MbOk);
     else
-        lines << Fill(Text(facts.NamesAtOwnOffset ? Row::InfoNamesOwn : Row::InfoNamesMoved), Hex(facts.NamesOffset),
-            facts.MoveCount);
-    if (facts.Modified)
-        lines << Text(Row::InfoUnsaved);
-    m_dialogs.MessageBox(this, lines.join('\n'), Caption(Row::ImageInformation), MbOk | MbSelectableText);
+        m_dialogs.MessageBox(this, Q(text), Caption(Row::ImageInformation), MbOk | MbSelectableText);
 }
 
 void TForm1::CompareWithGame1Click()
 {
     if (!m_document.CanEdit())
         return;
-    const TableComparison comparison = m_document.CompareWithGame();
-    // Each move once, in the order met, with how often it differs when more than once.
-    auto list = [this](const std::vector<std::uint16_t>& ids) {
-        QStringList moves;
-        const MoveNameList& names = m_document.Names();
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            const std::uint16_t id = ids[i];
-            if (std::find(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(i), id)
-                != ids.begin() + static_cast<std::ptrdiff_t>(i))
-                continue;
-            // A number that is no move is named with its number already.
-            QString name = QString::fromStdString(EntryName(id, names));
-            if (IsValidMove(id, static_cast<int>(names.size())))
-                name = Fill(QStringLiteral("%1 (%2)"), name, id);
-            const auto times = std::count(ids.begin(), ids.end(), id);
-            moves << (times > 1 ? Fill(QString::fromUtf8("%1 \u00D7%2"), name, times) : name);
-        }
-        return moves.isEmpty() ? QString::fromUtf8("\u2014") : moves.join(", ");
-    };
-    QString text;
-    if (comparison.IsGameTable())
-        text = Text(Row::CompareSame);
-    else if (comparison.Reordered)
-        text = Text(Row::CompareReordered);
-    else
-        text = Text(Row::CompareDifference).arg(list(comparison.Added), list(comparison.Removed));
-    m_dialogs.MessageBox(this, text, Caption(Row::CompareWithGame), MbOk | MbSelectableText);
+    m_dialogs.MessageBox(this, Q(m_messages.Comparison(m_document.CompareWithGame(), m_document)),
+        Caption(Row::CompareWithGame), MbOk | MbSelectableText);
 }
 
 void TForm1::RestoreGameTable1Click()
@@ -1108,15 +743,15 @@ void TForm1::Play1Click()
         return;
     // Edits that may not be saved into the file are not in what is played.
     if (m_document.IsModified() && !m_document.CanSave())
-        Message(Text(Row::PlayUnsaved).arg(ShownPath()), Row::Attention, MbOk);
+        Tell(m_messages.PlayReport(PlayOutcome::Unsaved, ShownPath().toStdString()));
     // Whole, so that no name is taken for an option or a link's own scheme.
     const QString path = QFileInfo(QString::fromStdString(m_document.Path())).absoluteFilePath();
     const QString program = m_emulator.Program();
     if (!program.isEmpty()) {
         if (!m_launcher->Start(program, path))
-            Message(Text(Row::PlayFailed).arg(QDir::toNativeSeparators(program)), Row::Attention, MbOk);
+            Tell(m_messages.PlayReport(PlayOutcome::Failed, QDir::toNativeSeparators(program).toStdString()));
     } else if (!m_launcher->OpenWithSystem(path)) {
-        Message(Text(Row::PlayNoProgram).arg(QDir::toNativeSeparators(path)), Row::Attention, MbOk);
+        Tell(m_messages.PlayReport(PlayOutcome::NoProgram, QDir::toNativeSeparators(path).toStdString()));
     }
 }
 
@@ -1126,7 +761,7 @@ void TForm1::Emulator1Click()
         = m_dialogs.GetFileName(this, FileKind::Program, Caption(Row::Emulator), m_emulator.Program());
     // A file that cannot be run would fail every Play: it is refused now, where it was chosen.
     if (program && !(QFileInfo(*program).isFile() && QFileInfo(*program).isExecutable()))
-        Message(Text(Row::EmulatorNotProgram).arg(QDir::toNativeSeparators(*program)), Row::Attention, MbOk);
+        Tell(m_messages.PlayReport(PlayOutcome::NotProgram, QDir::toNativeSeparators(*program).toStdString()));
     else if (program)
         m_emulator.Set(*program);
     UpdateControls();
@@ -1147,16 +782,23 @@ void TForm1::CreatePatch1Click()
         = m_dialogs.GetFileName(this, FileKind::UnmodifiedImage, Text(Row::ChooseUnmodified), open.absolutePath());
     if (!image)
         return;
-    QtSha1 sha1;
-    const PatchResult checked = m_document.CheckPatchSource(image->toStdString(), sha1);
+    // Reading the image whole for its SHA-1 takes seconds for a large one: it runs under the
+    // progress dialog too, which can stop it and drops the input typed meanwhile.
+    PatchResult checked;
+    {
+        const std::unique_ptr<Progress> progress
+            = m_dialogs.ShowProgress(this, Text(Row::PatchProgress), Caption(Row::CreatePatch));
+        QtSha1 sha1;
+        checked = m_document.CheckPatchSource(image->toStdString(), sha1,
+            [&progress](std::uint64_t done, std::uint64_t total) { return progress->Advance(done, total); });
+    }
+    const std::string shownImage = QDir::toNativeSeparators(*image).toStdString();
     if (checked.Status != PatchStatus::Fits) {
-        ReportPatch(checked, *image, QString());
+        Tell(m_messages.PatchReport(checked, m_document, shownImage, {}));
         return;
     }
     if (checked.NotReleaseSha1
-        && Message(
-               Text(Row::PatchNotRelease).arg(QDir::toNativeSeparators(*image)), Row::Warning, MbYesNo | MbDefButton2)
-            != IdYes)
+        && Message(Q(m_messages.PatchNotRelease(shownImage)), Row::Warning, MbYesNo | MbDefButton2) != IdYes)
         return;
     const std::optional<QString> patch = m_dialogs.GetFileName(
         this, FileKind::Patch, Caption(Row::CreatePatch), open.dir().filePath(open.completeBaseName() + ".bps"));
@@ -1169,71 +811,7 @@ void TForm1::CreatePatch1Click()
         result = m_document.CreatePatch(image->toStdString(), patch->toStdString(), nullptr,
             [&progress](std::uint64_t done, std::uint64_t total) { return progress->Advance(done, total); });
     }
-    ReportPatch(result, *image, *patch);
-}
-
-void TForm1::ReportPatch(const PatchResult& result, const QString& image, const QString& patch)
-{
-    auto notWritten
-        = [this](const QString& reason) { Message(Text(Row::PatchNotWritten).arg(reason), Row::Attention, MbOk); };
-    const GameInfo& game = *m_document.Game();
-    switch (result.Status) {
-    case PatchStatus::Written:
-        Message(Fill(Text(Row::PatchWritten), QDir::toNativeSeparators(patch), result.Size), Row::Attention, MbOk);
-        break;
-    case PatchStatus::WrongGame: {
-        const auto name
-            = [](const GameInfo& g) { return QString::fromUtf8(g.Name.data(), static_cast<qsizetype>(g.Name.size())); };
-        const QString code = QString::fromLatin1(game.Code.data(), static_cast<qsizetype>(game.Code.size()));
-        const GameInfo* found = result.FoundCode == game.Code
-            ? FindGame(result.FoundCode, static_cast<std::uint8_t>(result.FoundRevision))
-            : nullptr;
-        if (found != nullptr) {
-            // Another revision of the same game: both are named, the open one's as a revision too.
-            const bool revisions = std::any_of(SupportedGames.begin(), SupportedGames.end(),
-                [&game](const GameInfo& g) { return g.Code == game.Code && g.Revision != game.Revision; });
-            const QString needed = game.Revision == 0 && revisions ? name(game) + " (1.0)" : name(game);
-            Message(Fill(Text(Row::PatchOtherRevision), QDir::toNativeSeparators(image), name(*found), code,
-                        result.FoundRevision, needed, game.Revision),
-                Row::Attention, MbOk);
-        } else {
-            Message(Fill(Text(Row::PatchWrongGame), QDir::toNativeSeparators(image), name(game), code, game.Revision),
-                Row::Attention, MbOk);
-        }
-        break;
-    }
-    case PatchStatus::TooLarge:
-        notWritten(Text(Row::ReasonPatchTooLarge));
-        break;
-    case PatchStatus::ReadFailed:
-        notWritten(Text(result.Error == OpenError::Missing || result.Error == OpenError::NotRegularFile
-                    || result.Error == OpenError::NameTooLong
-                ? OpenErrorReason(result.Error)
-                : Row::ReasonPatchRead));
-        break;
-    case PatchStatus::Replaced:
-        notWritten(Text(Row::ReasonReplaced));
-        break;
-    case PatchStatus::SameFile:
-        notWritten(Text(Row::ReasonPatchOverImage));
-        break;
-    case PatchStatus::OverImage:
-        notWritten(Text(Row::ReasonPatchOverOtherImage));
-        break;
-    case PatchStatus::TargetRefused:
-        notWritten(Text(OpenErrorReason(result.Error)));
-        break;
-    case PatchStatus::CreateFailed:
-        notWritten(Text(Row::ReasonCreateFailed));
-        break;
-    case PatchStatus::WriteFailed:
-        notWritten(Text(Row::ReasonPatchWrite));
-        break;
-    case PatchStatus::Cancelled: // the user's own choice, with nothing written
-    case PatchStatus::Fits:
-    case PatchStatus::NotOpen:
-        break;
-    }
+    Tell(m_messages.PatchReport(result, m_document, shownImage, QDir::toNativeSeparators(*patch).toStdString()));
 }
 
 } // namespace zarnith

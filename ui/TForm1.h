@@ -3,6 +3,8 @@
 #include "Dialogs.h"
 #include "Emulator.h"
 #include "LanguageTable.h"
+#include "Messages.h"
+#include "QtFill.h"
 #include "RecentFiles.h"
 #include "soundmoves/Document.h"
 
@@ -76,8 +78,10 @@ public:
     void SetLauncher(Launcher& launcher) { m_launcher = &launcher; }
 
     // Row of the language table in the current language.
-    QString Text(int row) const { return m_languageTable[row * 2 + m_currentLanguage]; }
-    int CurrentLanguage() const { return m_currentLanguage; }
+    QString Text(int row) const { return QString::fromStdString(m_messages.Text(row)); }
+    int CurrentLanguage() const { return m_messages.Language(); }
+    // Every text the window shows, composed in the current language.
+    const Messages& Words() const { return m_messages; }
     const Document& Doc() const { return m_document; }
     Document& Doc() { return m_document; }
 
@@ -122,35 +126,26 @@ private:
     bool ConfirmDiscard();
     bool ConfirmReplace();
     void OpenPath(const QString& path);
-    void ReportLoad(const LoadResult& load);
-    // Why the game no longer reads the table, in the current language.
-    QString PathReason(const GamePath& path) const;
     SaveQuestions Questions();
     bool SaveDocument();
     bool SaveDocumentAs();
-    void ReportSave(SaveStatus status, const std::function<QString(const QString& reason)>& notSaved, bool intoCopy);
-    QString ImportRefusal(const ImportResult& result, const QString& shown) const;
-    QString ImportNotesText(const std::vector<TextNote>& notes) const;
     void FillRecentMenu();
     void OpenRecentFile(const QString& path);
     int Message(int textRow, int captionRow, unsigned flags);
     int Message(const QString& text, int captionRow, unsigned flags);
-    QString OpenErrorText(OpenError error, const QString& path) const;
+    // Shows a composed text; an empty one is nothing to tell.
+    void Tell(const std::string& text, unsigned flags = MbOk);
     // The open file's path as the system writes it.
     QString ShownPath() const;
-    static int OpenErrorReason(OpenError error);
     bool SaveBeforeUse();
-    void ReportPatch(const PatchResult& result, const QString& image, const QString& patch);
     // A menu item's caption without its mnemonic and ellipsis, as a dialog's title.
     QString Caption(int row) const;
-    // "1 entry", "2 entries", in the current language.
-    QString EntriesText(int count) const;
     int SelectedEntry() const;
-    void EditSelection(bool needsEntry, const std::function<bool(int s, int m)>& edit);
+    void EditSelection(EditCommand command);
 
     Dialogs& m_dialogs;
     LanguageStrings m_languageTable;
-    int m_currentLanguage = English;
+    Messages m_messages { m_languageTable };
     Document m_document;
     RecentFiles m_recent;
     EmulatorSetting m_emulator;

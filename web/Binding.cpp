@@ -1,10 +1,13 @@
-// The web page's view of the core: one Document, its answers as plain script objects. Files are
-// paths in the module's in-memory file system, where the page puts what the user chose.
+// The web page's view of the core: one Document, its answers as plain script objects, and the
+// texts the page shows, composed here from the language table as the window's are. Files are
+// paths in the module's in-memory file system, where the page puts what the user chose; names
+// are the file names the user sees.
 //
 // The core asks its questions (repair, overwrite, grow, move) while it works, and a page cannot
 // wait for an answer there. So each call takes the answers known so far and returns the first
 // question it had no answer for, having declined it: the core writes nothing on a declined
 // question, and the page calls again with the answer.
+#include "Messages.h"
 #include "soundmoves/Document.h"
 
 #include <emscripten/bind.h>
@@ -277,7 +280,7 @@ class WebDocument
 {
 public:
     // answers.repair: the entries (by index) to repair, or undefined while none was asked.
-    val Open(const std::string& path, val repair)
+    val Open(const std::string& path, const std::string& name, val repair)
     {
         std::vector<int> asked;
         const Document::OpenResult opened = m_document.Open(path, [&](int index, std::uint16_t) {
@@ -292,10 +295,67 @@ public:
         result.set("code", PrintableCode(opened.Code));
         result.set("revision", opened.Revision);
         val list = val::array();
-        for (int index : asked)
+        val questions = val::array();
+        const std::vector<SoundMoveEntry>& entries = m_document.Table().Entries;
+        for (int index : asked) {
             list.call<void>("push", index);
+            const auto at = static_cast<std::size_t>(index);
+            questions.call<void>("push",
+                opened.Supported && at < entries.size() ? m_words.RepairQuestion(index, entries[at].Id())
+                                                        : std::string());
+        }
         result.set("asked", list);
+        result.set("questions", questions);
+        result.set("refusal", opened.Supported ? std::string() : m_words.OpenRefusal(opened, name));
+        val reports = val::array();
+        if (opened.Supported) {
+            for (const std::string& report : m_words.LoadReports(m_document, opened.Load))
+                reports.call<void>("push", report);
+        }
+        result.set("reports", reports);
+        result.set("pathWarning", opened.Supported ? m_words.PathWarning(m_document) : std::string());
         return result;
+    }
+
+    // Texts of the page that need no document result.
+    std::string Text(int row) const { return m_words.Text(row); }
+    std::string Title(const std::string& name) const { return m_words.Title(m_document, name); }
+    std::string Places() const { return m_words.Places(m_document); }
+    std::string OpenTooLarge(const std::string& name) const { return m_words.OpenTooLarge(name); }
+    std::string UnknownMove(const std::string& typed) const { return m_words.UnknownMove(typed); }
+    std::string Exported(const std::string& name) const { return m_words.ExportReport(ExportOutcome::Exported, name); }
+    std::string ImportReadFailed(const std::string& name) const { return m_words.ImportReadFailed(name); }
+    std::string SaveReport(const std::string& status, const std::string& name) const
+    {
+        for (int i = 0; i <= static_cast<int>(SaveStatus::WriteFailed); ++i) {
+            if (status == SaveStatusName(static_cast<SaveStatus>(i)))
+                return m_words.SaveReport(static_cast<SaveStatus>(i), m_document, name);
+        }
+        return {};
+    }
+
+    // An edit by the document's rules, and the entry to select after it.
+    val Edit(const std::string& command, int s, int m)
+    {
+        EditCommand edit = EditCommand::Change;
+        if (command == "insert")
+            edit = EditCommand::Insert;
+        else if (command == "delete")
+            edit = EditCommand::Delete;
+        else if (command == "append")
+            edit = EditCommand::Append;
+        else if (command == "remove")
+            edit = EditCommand::Remove;
+        const EditResult done = m_document.Edit(edit, s, m);
+        val result = val::object();
+        result.set("changed", done.Changed);
+        result.set("selected", done.Selected);
+        return result;
+    }
+    int MoveIndexOf(int s) const { return m_document.MoveIndexOf(s); }
+    std::string DeleteKeyCommand() const
+    {
+        return zarnith::DeleteKeyCommand == EditCommand::Remove ? "remove" : "delete";
     }
 
     void Close() { m_document.Close(); }
@@ -320,6 +380,8 @@ public:
             entries.call<void>("push", item);
         }
         state.set("entries", entries);
+        // The largest file the page reads: the largest image the core handles.
+        state.set("largestFile", static_cast<double>(MaxPatchImageSize));
         if (!open)
             return state;
         const GameInfo& game = *m_document.Game();
@@ -364,7 +426,7 @@ public:
 
     // answers: { overwrite, move, grow } as far as known; a question without an answer is
     // declined and returned.
-    val Save(val answers)
+    val Save(val answers, const std::string& name)
     {
         Question asked;
         auto answer = [&](const char* kind, std::uint32_t a, std::uint32_t b) {
@@ -386,7 +448,16 @@ public:
         const SaveStatus status = m_document.Save(questions);
         val result = val::object();
         result.set("status", SaveStatusName(status));
-        result.set("question", asked.ToValue());
+        val question = asked.ToValue();
+        if (!asked.Kind.empty()) {
+            const SaveQuestion kind = asked.Kind == "overwrite" ? SaveQuestion::Overwrite
+                : asked.Kind == "move"                          ? SaveQuestion::Move
+                : asked.Kind == "grow"                          ? SaveQuestion::Grow
+                                                                : SaveQuestion::Unread;
+            question.set("text", m_words.Question(kind, asked.A, asked.B, m_document));
+        }
+        result.set("question", question);
+        result.set("report", m_words.SaveReport(status, m_document, name));
         return result;
     }
 
@@ -396,7 +467,7 @@ public:
 
     std::string ExportTable() const { return m_document.ExportTable(); }
 
-    val Import(const std::string& text)
+    val Import(const std::string& text, const std::string& name)
     {
         const ImportResult imported = m_document.Import(text);
         val result = val::object();
@@ -415,10 +486,11 @@ public:
             notes.call<void>("push", item);
         }
         result.set("notes", notes);
+        result.set("report", m_words.ImportReport(imported, m_document, name));
         return result;
     }
 
-    val Facts(const std::string& sha1)
+    val Facts(const std::string& sha1, const std::string& name)
     {
         KnownSha1 hasher(sha1);
         const ImageFacts facts = m_document.Facts(hasher);
@@ -446,6 +518,7 @@ public:
         result.set("namesOffset", facts.NamesOffset);
         result.set("moveCount", facts.MoveCount);
         result.set("modified", facts.Modified);
+        result.set("text", m_words.ImageInformation(facts, name));
         return result;
     }
 
@@ -457,10 +530,11 @@ public:
         result.set("removed", Numbers(comparison.Removed));
         result.set("reordered", comparison.Reordered);
         result.set("same", comparison.IsGameTable());
+        result.set("text", m_words.Comparison(comparison, m_document));
         return result;
     }
 
-    val Patch(const PatchResult& patch) const
+    val Patch(const PatchResult& patch, const std::string& image, const std::string& name, bool held) const
     {
         val result = val::object();
         result.set("status", PatchStatusName(patch.Status));
@@ -479,22 +553,37 @@ public:
         for (const GameInfo& other : SupportedGames)
             revisions = revisions || (game != nullptr && other.Code == game->Code && other.Revision != game->Revision);
         result.set("revisions", revisions);
+        result.set("report", m_words.PatchReport(patch, m_document, image, name, held));
+        result.set("notReleaseQuestion", m_words.PatchNotRelease(image));
         return result;
     }
 
-    val CheckPatchSource(const std::string& path, const std::string& sha1)
+    val CheckPatchSource(const std::string& path, const std::string& sha1, const std::string& image)
     {
         KnownSha1 hasher(sha1);
-        return Patch(m_document.CheckPatchSource(path, hasher));
+        return Patch(m_document.CheckPatchSource(path, hasher), image, {}, false);
     }
 
-    val CreatePatch(const std::string& source, const std::string& patch)
+    // held: the open file's copy holds the page's edits, not what the user's file holds.
+    val CreatePatch(const std::string& source, const std::string& patch, const std::string& image,
+        const std::string& name, bool held)
     {
-        return Patch(m_document.CreatePatch(source, patch, nullptr));
+        return Patch(m_document.CreatePatch(source, patch, nullptr), image, name, held);
     }
 
 private:
+    static const LanguageStrings& Table()
+    {
+        static const LanguageStrings table = [] {
+            LanguageStrings strings;
+            InitLanguageTable(strings);
+            return strings;
+        }();
+        return table;
+    }
+
     Document m_document;
+    Messages m_words { Table(), English };
     TablePlace m_beforeSave;
 };
 
@@ -525,5 +614,16 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("facts", &WebDocument::Facts)
         .function("compare", &WebDocument::Compare)
         .function("checkPatchSource", &WebDocument::CheckPatchSource)
-        .function("createPatch", &WebDocument::CreatePatch);
+        .function("createPatch", &WebDocument::CreatePatch)
+        .function("text", &WebDocument::Text)
+        .function("title", &WebDocument::Title)
+        .function("places", &WebDocument::Places)
+        .function("openTooLarge", &WebDocument::OpenTooLarge)
+        .function("unknownMove", &WebDocument::UnknownMove)
+        .function("exported", &WebDocument::Exported)
+        .function("importReadFailed", &WebDocument::ImportReadFailed)
+        .function("saveReport", &WebDocument::SaveReport)
+        .function("edit", &WebDocument::Edit)
+        .function("moveIndexOf", &WebDocument::MoveIndexOf)
+        .function("deleteKeyCommand", &WebDocument::DeleteKeyCommand);
 }

@@ -12,7 +12,6 @@
   const caption = (text) => text.replace(/&(?!&)/g, "").replace(/…/g, "");
   // Qt's arg(): %1, %2 … replaced in one pass, so a value holding "%2" stays as it is.
   const fmt = (text, ...values) => text.replace(/%(\d)/g, (all, n) => (n - 1 < values.length ? String(values[n - 1]) : all));
-  const hex = (value) => (value >>> 0).toString(16).toUpperCase();
 
   const state = {
     core: null,
@@ -114,7 +113,8 @@
   }
 
   // ---- The view.
-  function render() {
+  // selected: the entry to select after the list is filled (-1 for none).
+  function render(selected = -1) {
     const doc = state.doc;
     const view = doc.state();
     state.view = view;
@@ -126,7 +126,7 @@
       return option;
     });
     list.replaceChildren(...options);
-    list.selectedIndex = -1;
+    list.selectedIndex = selected;
 
     const editable = view.canEdit;
     list.disabled = !view.open;
@@ -136,31 +136,23 @@
     $("undo").disabled = !view.canUndo;
     $("redo").disabled = !view.canRedo;
     $("save").disabled = !view.canSave;
+    // Where the page cannot write the opened file, Save is Download: one button for one action.
+    $("save").hidden = !state.handle;
     $("download").disabled = !view.open;
     $("info").disabled = !view.open;
     $("patch").disabled = !view.open;
 
-    const title = [];
-    const places = [];
     if (view.open) {
-      if (view.tableOffset !== null && view.tableOffset !== view.gameTableOffset) places.push(fmt(Text.TableAt, hex(view.tableOffset)));
-      if (!view.namesOwn) places.push(fmt(Text.NamesAt, hex(view.namesOffset)));
-      if (view.moveCount !== 354) places.push(fmt(Text.MoveListLength, view.moveCount));
-      title.push(state.name + (view.modified ? "*" : ""), view.game);
-      if (view.readOnly) title.push(Text.ReadOnly);
-      if (!editable) title.push(Text.ViewOnly);
-      if (!view.readByGame.read) title.push(Text.NotReadByGame);
-      if (places.length) title.push(places.join(", "));
+      const places = doc.places();
       const line = [`${view.game} (${view.code}, revision ${view.revision})`, state.name + (view.modified ? " *" : "")];
       if (!editable) line.push(Text.ViewOnly);
       if (!view.readByGame.read) line.push(Text.NotReadByGame);
-      if (places.length) line.push(places.join(", "));
+      if (places) line.push(places);
       $("game").textContent = line.join(" \u2014 ");
     } else {
       $("game").textContent = "";
     }
-    title.push("Zarnith");
-    document.title = title.join(" \u2014 ");
+    document.title = doc.title(state.name + (view.modified ? "*" : ""));
   }
 
   function fillMoves() {
@@ -177,6 +169,15 @@
     $("move").removeAttribute("aria-invalid");
   }
 
+  // The move field follows the selected entry, as the window's drop-down does.
+  function followSelection() {
+    const move = state.doc.moveIndexOf($("entries").selectedIndex);
+    if (move >= 0 && move < state.names.length) {
+      $("move").value = state.names[move];
+      $("move").removeAttribute("aria-invalid");
+    }
+  }
+
   // The move the drop-down names: a move's name (the first of that name), or its number.
   function chosenMove() {
     const typed = $("move").value.trim();
@@ -187,50 +188,20 @@
     return index;
   }
 
-  // The edits need a chosen move, and all but Add Move a selected entry; they do nothing without
-  // them, as the window's buttons do.
-  function edit(needsEntry, apply) {
+  // The edits by the document's rules, as the window's: what each needs, and the entry selected
+  // after it. A typed name that is no move is told, in the import's words, and nothing changes.
+  async function edit(command) {
     if (!state.view || !state.view.canEdit) return;
     const m = chosenMove();
-    const s = $("entries").selectedIndex;
-    if (m < 0 || (needsEntry && s < 0)) return;
-    apply(s, m);
-    render();
+    const typed = $("move").value.trim();
+    if (m < 0 && typed) return tell(state.doc.unknownMove(typed));
+    const result = state.doc.edit(command, $("entries").selectedIndex, m);
+    if (!result.changed) return;
+    render(result.selected);
+    followSelection();
   }
 
   // ---- Opening.
-  const openErrorReasons = {
-    Missing: Text.ReasonMissing,
-    Permission: Text.ReasonPermission,
-    NotRegularFile: Text.ReasonNotRegularFile,
-    NameTooLong: Text.ReasonNameTooLong,
-  };
-  const openErrorReason = (error) => openErrorReasons[error] || Text.ReasonOther;
-
-  // Why the game no longer reads the table, from the first link of its path that is not its own.
-  function pathReason(path) {
-    const address = (value) => `0x${hex(value).padStart(8, "0")}`;
-    const own = address(path.own);
-    const elsewhere = path.elsewhere !== null ? address(path.elsewhere) : Text.PathUnknownPlace;
-    const reasons = {
-      EndOfFile: () => Text.PathEndOfFile,
-      WordsDiffer: () => Text.PathWordsDiffer,
-      CommandTableOutside: () => fmt(Text.PathCommandTableOutside, elsewhere),
-      CommandTablePastEnd: () => fmt(Text.PathCommandTablePastEnd, elsewhere),
-      FirstCommandMoved: () => fmt(Text.PathFirstCommandMoved, elsewhere, own),
-      FirstCommandJumps: () => fmt(Text.PathFirstCommandJumps, own, elsewhere),
-      CallMoved: () => (path.elsewhere !== null ? fmt(Text.PathCallMoved, elsewhere, own) : fmt(Text.PathCallGone, own)),
-      AbilityEffectsJump: () => fmt(Text.PathAbilityEffectsJump, own, elsewhere),
-      LoadMoved: () => (path.elsewhere !== null ? fmt(Text.PathLoadMoved, elsewhere, own) : fmt(Text.PathLoadGone, own)),
-      // A stretch of the game's code, told by its file offset.
-      AttackChecksChanged: () => fmt(Text.PathAttackChecksChanged, hex(path.own)),
-      CallChanged: () => fmt(Text.PathCallChanged, hex(path.own)),
-      AbilityEffectsChanged: () => fmt(Text.PathAbilityEffectsChanged, hex(path.own)),
-      SoundproofCaseChanged: () => fmt(Text.PathSoundproofCaseChanged, hex(path.own)),
-    };
-    return reasons[path.link] ? reasons[path.link]() : "";
-  }
-
   // Before another image takes the place of the open one, as the window asks.
   async function confirmReplace() {
     if (!state.view || !state.view.open) return true;
@@ -291,32 +262,33 @@
 
   // Opens the image with the core until it reads only pieces already read: a run that missed
   // some wrote nothing (every repair is declined) and is run again with them.
-  async function openPieces(image, repair) {
+  async function openPieces(image, name, repair) {
     if (repair) await image.whole();
     for (;;) {
       image.missing.clear();
-      const opened = state.doc.open(image.path, repair);
+      const opened = state.doc.open(image.path, name, repair);
       if (image.missing.size === 0 || image.complete) return opened;
       await image.fetch(image.missing);
     }
   }
 
   async function openFile(file, handle) {
+    // Refused before it is read whole: a file larger than any image the core handles.
+    if (file.size > state.view.largestFile) return tell(state.doc.openTooLarge(file.name));
     const started = performance.now();
     const image = putImage(file);
     await image.fetch(file.size > 0 ? [0] : []);
     const path = image.path;
     const doc = state.doc;
-    let opened = await openPieces(image, undefined);
+    let opened = await openPieces(image, file.name, undefined);
     if (opened.asked.length > 0) {
       // The core declined every repair and wrote nothing: ask about each, then open again.
-      const entries = doc.state().entries;
       const repair = [];
-      for (const index of opened.asked) {
-        const answer = await ask(fmt(Text.RepairQuestion, index + 1, entries[index].id), Text.Attention, Buttons.yesNo);
+      for (const [i, index] of opened.asked.entries()) {
+        const answer = await ask(opened.questions[i], Text.Attention, Buttons.yesNo);
         if (answer === "yes") repair.push(index);
       }
-      if (repair.length) opened = await openPieces(image, repair);
+      if (repair.length) opened = await openPieces(image, file.name, repair);
     }
     if (!opened.supported) {
       dropFile(path);
@@ -326,14 +298,7 @@
         fillMoves();
       }
       render();
-      let text = fmt(Text.OpenFailed, file.name, openErrorReason(opened.error));
-      if (opened.error === "None") {
-        // The header's code and version byte, as found: what the user needs to tell games apart.
-        text = `${Text.NotSupported}\n\n${
-          opened.code ? fmt(Text.NotSupportedCode, file.name, opened.code, opened.revision) : fmt(Text.NotSupportedShort, file.name)
-        }`;
-      }
-      await tell(text);
+      await tell(opened.refusal);
       return;
     }
     if (state.path !== path) dropFile(state.path);
@@ -346,32 +311,8 @@
     fillMoves();
     render();
     document.documentElement.dataset.openMs = (performance.now() - started).toFixed(1);
-    await reportLoad(opened);
-    // A table that may only be viewed has been told about already.
-    if (state.view.canEdit && !state.view.readByGame.read)
-      await ask(fmt(Text.PathWarning, pathReason(state.view.readByGame)), Text.Warning);
-  }
-
-  async function reportLoad(opened) {
-    const view = state.view;
-    if (opened.repairsFailed > 0) await tell(Text.RepairFailed);
-    switch (opened.status) {
-      case "EndOfFile":
-        if (!view.hasTableWord) await tell(fmt(Text.EndedBeforeWord, hex(view.tableWordAt)));
-        else if (view.entries.length > 0) await tell(Text.EndedEarly);
-        else await tell(fmt(Text.EndedBeforeTable, hex(view.tableWord - 0x08000000)));
-        break;
-      case "PastAddressSpace":
-        await tell(fmt(Text.PastAddressSpace, hex(view.soundMovesOffset)));
-        break;
-      case "NotLocated":
-        await tell(fmt(Text.NotLocated, hex(view.tableWordAt), hex(view.tableWord)));
-        break;
-      case "NoEndPair":
-      case "NotMoves":
-        await tell(fmt(Text.NotVerified, hex(view.soundMovesOffset)));
-        break;
-    }
+    for (const report of opened.reports) await tell(report);
+    if (opened.pathWarning) await ask(opened.pathWarning, Text.Warning);
   }
 
   async function chooseAndOpen() {
@@ -398,19 +339,14 @@
     const answers = {};
     for (;;) {
       await before();
-      const result = state.doc.save(answers);
+      const result = state.doc.save(answers, state.name);
       const question = result.question;
       if (!question) return result.status;
-      let text;
-      if (question.kind === "unread") text = fmt(Text.WriteUnreadQuestion, pathReason(state.view.readByGame));
-      else if (question.kind === "overwrite") text = Text.ChangedOnDisk;
-      else if (question.kind === "move") text = fmt(Text.MoveQuestion, hex(question.a), hex(question.b));
-      else text = fmt(Text.GrowQuestion, hex(question.a), hex(question.b - 1));
-      const answer = await ask(text, Text.Warning, Buttons.yesNo, "no");
+      const answer = await ask(question.text, Text.Warning, Buttons.yesNo, "no");
       answers[question.kind] = answer === "yes";
       if (answer !== "yes") {
         // Declined: the core's own answer for it, without asking again.
-        return state.doc.save(answers).status;
+        return state.doc.save(answers, state.name).status;
       }
     }
   }
@@ -418,37 +354,8 @@
   const succeeded = (status) => status === "Saved" || status === "Moved" || status === "Grown";
 
   async function reportSave(status) {
-    const notSaved = (reason) => tell(fmt(Text.NotSaved, state.name, reason));
-    const view = state.doc.state();
-    switch (status) {
-      case "Saved":
-        return tell(Text.Saved);
-      case "Moved":
-        return tell(fmt(Text.Moved, hex(view.placeOffset)));
-      case "Grown":
-        return tell(fmt(Text.Grown, hex(view.placeOffset + 2 * view.placeCount + 1)));
-      case "MoveDeclined":
-      case "UnreadDeclined":
-        return;
-      case "MoveFailed":
-        return tell(fmt(Text.MoveFailed, state.name));
-      case "WriteFailed":
-        return tell(fmt(Text.SaveFailed, state.name));
-      default: {
-        const reasons = {
-          NotVerified: Text.ReasonNotVerified,
-          Replaced: Text.ReasonReplaced,
-          OtherImage: Text.ReasonOtherImage,
-          Shorter: Text.ReasonShorter,
-          PointerChanged: Text.ReasonPointerChanged,
-          ChangeKept: Text.ReasonChangeKept,
-          ChangedWhileAsked: Text.ReasonChangedWhileAsked,
-          NotMoves: Text.ReasonNotMoves,
-          NoFreeSpace: Text.ReasonNoFreeSpace,
-        };
-        return notSaved(reasons[status] || Text.ReasonOther);
-      }
-    }
+    const text = state.doc.saveReport(status, state.name);
+    if (text) await tell(text);
   }
 
   // Save: into the file itself where the page may write it, otherwise as a download. The file
@@ -478,7 +385,7 @@
         state.core.FS.writeFile(state.path, disk);
         state.doc.saveNotKept();
         render();
-        await tell(fmt(Text.SaveFailed, state.name));
+        await reportSave("WriteFailed");
         return false;
       }
     }
@@ -529,51 +436,21 @@
     if (!state.view || !state.view.open) return;
     await whole();
     const sha1 = await sha1Hex(state.core.FS.readFile(state.path));
-    const facts = state.doc.facts(sha1);
-    if (facts.replaced) return tell(fmt(Text.InfoReplaced, state.name));
-    const unknown = "\u2014";
-    const lines = [
-      fmt(Text.InfoHead, state.name, facts.size, facts.game, facts.code, facts.revision,
-        facts.read ? hex(facts.crc32).padStart(8, "0") : unknown, facts.read && facts.sha1 ? facts.sha1 : unknown),
-    ];
-    if (facts.read && facts.sha1) lines.push(facts.unmodified ? Text.InfoUnmodified : Text.InfoModified);
-    if (facts.verified && facts.tableOffset !== null)
-      lines.push(fmt(facts.tableOwn ? Text.InfoTableOwn : Text.InfoTableMoved, hex(facts.tableOffset), facts.tableEntries));
-    else if (facts.tableWord !== null) lines.push(fmt(Text.InfoTableUnread, hex(facts.tableWord)));
-    else lines.push(fmt(Text.InfoTableCut, hex(facts.tableWordAt)));
-    lines.push(facts.readByGame.read ? Text.InfoTableRead : fmt(Text.InfoTableNotRead, pathReason(facts.readByGame)));
-    if (!facts.namesWordRead) lines.push(fmt(Text.InfoNamesWordCut, hex(facts.namesWordAt)));
-    else if (!facts.namesRead) lines.push(fmt(Text.InfoNamesListCut, hex(facts.namesOffset)));
-    else lines.push(fmt(facts.namesOwn ? Text.InfoNamesOwn : Text.InfoNamesMoved, hex(facts.namesOffset), facts.moveCount));
-    if (facts.modified) lines.push(Text.InfoUnsaved);
-    await ask(lines.join("\n"), caption(Text.ImageInformation));
+    const facts = state.doc.facts(sha1, state.name);
+    if (facts.replaced) return tell(facts.text);
+    await ask(facts.text, caption(Text.ImageInformation));
   }
 
   async function compareWithGame() {
     if (!state.view.canEdit) return;
-    const comparison = state.doc.compare();
-    const largest = state.names.length;
-    const list = (ids) =>
-      ids.length
-        ? ids.map((id) => (id >= 1 && id <= largest ? `${state.names[id - 1]} (${id})` : nameOf(id))).join(", ")
-        : "\u2014";
-    let text;
-    if (comparison.same) text = Text.CompareSame;
-    else if (comparison.reordered) text = Text.CompareReordered;
-    else text = fmt(Text.CompareDifference, list(comparison.added), list(comparison.removed));
-    await ask(text, caption(Text.CompareWithGame));
-  }
-  // The name the table shows for a number that is no move of the list.
-  function nameOf(id) {
-    const entry = state.view.entries.find((e) => e.id === id);
-    return entry ? entry.name : String(id);
+    await ask(state.doc.compare().text, caption(Text.CompareWithGame));
   }
 
   function exportTable() {
     if (!state.view.canEdit) return;
     const name = `${baseName(state.name)}.txt`;
     download(new TextEncoder().encode(state.doc.exportTable()), name, "text/plain;charset=utf-8");
-    return tell(fmt(Text.Exported, name));
+    return tell(state.doc.exported(name));
   }
 
   async function importTable(file) {
@@ -582,101 +459,49 @@
       // One byte past the largest text: the core refuses it as too large.
       bytes = new Uint8Array(await file.slice(0, 64 * 1024 + 1).arrayBuffer());
     } catch (e) {
-      return tell(fmt(Text.ImportReadFailed, file.name));
+      return tell(state.doc.importReadFailed(file.name));
     }
-    const result = state.doc.importTable(bytes);
+    const result = state.doc.importTable(bytes, file.name);
     render();
-    switch (result.status) {
-      case "Imported":
-        if (result.notes.length) await tell(importNotes(result.notes));
-        return;
-      case "Unchanged":
-        return tell(fmt(Text.ImportUnchanged, file.name));
-      case "Refused":
-        return tell(importRefusal(result, file.name));
-    }
+    if (result.report) await tell(result.report);
   }
 
-  function importRefusal(result, shown) {
-    const reasons = {
-      TooLarge: () => fmt(Text.ReasonTooLarge, 64 * 1024),
-      NotText: () => Text.ReasonNotText,
-      UnknownName: () => fmt(Text.ReasonUnknownName, result.word),
-      NotAMove: () => fmt(Text.ReasonNotAMove, result.word, state.view.largestMove),
-      TooManyEntries: () => fmt(Text.ReasonTooManyEntries, state.names.length, state.view.largestMove),
-      AmbiguousName: () =>
-        fmt(Text.ReasonAmbiguousName, result.word, result.moves.map((id) => `${state.names[id - 1]} (${id})`).join(", ")),
-      ByteOrderMark: () => Text.ReasonByteOrderMark,
-    };
-    const reason = (reasons[result.problem] || (() => Text.ReasonNoEntries))();
-    return result.line > 0 ? fmt(Text.ImportRefusedLine, result.line, shown, reason) : fmt(Text.ImportRefusedFile, shown, reason);
-  }
-
-  function importNotes(notes) {
-    const shown = 12;
-    const kinds = {
-      AmbiguousName: (note) => fmt(Text.NoteAmbiguous, note.line, note.given, note.id),
-      NameMismatch: (note) => fmt(Text.NoteNameMismatch, note.line, note.id, state.names[note.id - 1], note.given),
-      LooseName: (note) => fmt(Text.NoteLooseName, note.line, note.given, state.names[note.id - 1], note.id),
-      Windows1252: () => Text.NoteWindows1252,
-    };
-    const lines = notes.slice(0, shown).map((note) => kinds[note.kind](note));
-    if (notes.length > shown) lines.push(fmt(Text.NotesMore, notes.length - shown));
-    return fmt(Text.ImportNotes, lines.join("\n"));
-  }
-
+  // The patch turns the unmodified image into the open one as the page holds it. Where the page
+  // cannot write the opened file, its unsaved edits are put into the page's copy for the patch
+  // (no question, no download), and taken out again afterwards, so that they stay unsaved.
   async function createPatch(file) {
+    if (file.size > state.view.largestFile) return tell(state.doc.openTooLarge(file.name));
     await whole();
     const bytes = new Uint8Array(await file.arrayBuffer());
     const sha1 = await sha1Hex(bytes);
     const source = putFile("sources", file.name, bytes);
+    let held = null;
     try {
-      const checked = state.doc.checkPatchSource(source, sha1);
-      if (checked.status !== "Fits") return await reportPatch(checked, file.name, "");
-      if (checked.notRelease && (await ask(fmt(Text.PatchNotRelease, file.name), Text.Warning, Buttons.yesNo, "no")) !== "yes")
-        return;
+      const checked = state.doc.checkPatchSource(source, sha1, file.name);
+      if (checked.status !== "Fits") return checked.report && (await tell(checked.report));
+      if (checked.notRelease && (await ask(checked.notReleaseQuestion, Text.Warning, Buttons.yesNo, "no")) !== "yes") return;
+      if (!state.handle && state.view.canSave && state.view.modified) {
+        held = state.core.FS.readFile(state.path);
+        const status = await runSave(async () => {});
+        if (!succeeded(status)) {
+          held = null;
+          return reportSave(status);
+        }
+      }
       const name = `${baseName(state.name)}.bps`;
       const target = `${source.slice(0, source.lastIndexOf("/"))}/patch.bps`;
-      const result = state.doc.createPatch(source, target);
+      const result = state.doc.createPatch(source, target, file.name, name, !state.handle);
       if (result.status === "Written") download(state.core.FS.readFile(target), name);
       dropFile(target);
-      return await reportPatch(result, file.name, name);
+      if (result.report) await tell(result.report);
     } finally {
       dropFile(source);
+      if (held) {
+        state.core.FS.writeFile(state.path, held);
+        state.doc.saveNotKept();
+      }
+      render();
     }
-  }
-
-  function reportPatch(result, image, patch) {
-    const view = state.view;
-    const notWritten = (reason) => tell(fmt(Text.PatchNotWritten, reason));
-    switch (result.status) {
-      case "Written":
-        return tell(fmt(Text.PatchWritten, patch, result.size));
-      case "WrongGame":
-        if (result.foundGame !== null) {
-          // Another revision of the same game: both are named, the open one's as a revision too.
-          const needed = view.revision === 0 && result.revisions ? `${view.game} (1.0)` : view.game;
-          return tell(fmt(Text.PatchOtherRevision, image, result.foundGame, view.code, result.foundRevision, needed, view.revision));
-        }
-        return tell(fmt(Text.PatchWrongGame, image, view.game, view.code, view.revision));
-      case "ReadFailed":
-        return notWritten(["Missing", "NotRegularFile", "NameTooLong"].includes(result.error) ? openErrorReason(result.error) : Text.ReasonPatchRead);
-      case "TooLarge":
-        return notWritten(Text.ReasonPatchTooLarge);
-      case "Replaced":
-        return notWritten(Text.ReasonReplaced);
-      case "SameFile":
-        return notWritten(Text.ReasonPatchOverImage);
-      case "OverImage":
-        return notWritten(Text.ReasonPatchOverOtherImage);
-      case "TargetRefused":
-        return notWritten(openErrorReason(result.error));
-      case "CreateFailed":
-        return notWritten(Text.ReasonCreateFailed);
-      case "WriteFailed":
-        return notWritten(Text.ReasonPatchWrite);
-    }
-    // Cancelled, Fits, NotOpen: nothing to tell.
   }
 
   // ---- Wiring.
@@ -737,7 +562,8 @@
       if (file) await importTable(file);
     }));
     on("patch", async () => {
-      if (!(await saveBeforeUse())) return;
+      // Where the page writes the opened file, the patch is of the file as saved.
+      if (state.handle && !(await saveBeforeUse())) return;
       $("source-file").value = "";
       $("source-file").title = caption(Text.ChooseUnmodified);
       $("source-file").click();
@@ -746,11 +572,17 @@
       const file = $("source-file").files[0];
       if (file) await createPatch(file);
     }));
-    on("change", () => edit(true, (s, m) => state.doc.change(s, m)));
-    on("insert", () => edit(true, (s, m) => state.doc.insert(s, m)));
-    on("delete", () => edit(true, (s) => state.doc.deleteEntry(s)));
-    on("add", () => edit(false, (s, m) => state.doc.append(m)));
-    on("remove-entry", () => edit(true, (s) => state.doc.removeEntry(s)));
+    on("change", () => edit("change"));
+    on("insert", () => edit("insert"));
+    on("delete", () => edit("delete"));
+    on("add", () => edit("append"));
+    on("remove-entry", () => edit("remove"));
+    $("entries").addEventListener("change", followSelection);
+    $("entries").addEventListener("keydown", (event) => {
+      if (event.key !== "Delete" || event.ctrlKey || event.altKey || event.metaKey) return;
+      event.preventDefault();
+      command(() => edit(state.doc.deleteKeyCommand()))();
+    });
     on("undo", () => state.doc.undo() && render());
     on("redo", () => state.doc.redo() && render());
     on("compare", compareWithGame);
@@ -800,13 +632,7 @@
     });
   }
 
-  // The page as one file carries the module inline, as base64 (zarnithWasm); served, it loads
-  // zarnith.wasm beside it.
-  const module =
-    typeof zarnithWasm === "string"
-      ? { wasmBinary: Uint8Array.from(atob(zarnithWasm), (c) => c.charCodeAt(0)) }
-      : { locateFile: () => "zarnith.wasm" };
-  ZarnithCore(module).then((core) => {
+  ZarnithCore({ locateFile: () => "zarnith.wasm" }).then((core) => {
     state.core = core;
     state.doc = new core.Document();
     wire();

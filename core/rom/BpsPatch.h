@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rom/Progress.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -7,9 +9,6 @@
 #include <vector>
 
 namespace zarnith {
-
-// Told how far a long piece of work has come (done of total); returns false to stop it.
-using ProgressCallback = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
 // Writes a patch in the BPS format (byuu's published description of BPS, the beat patch
 // format) that turns a source file into a target file: "BPS1", the sizes of source and target and

@@ -25,7 +25,7 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes)
     return AddCrc32(0, bytes);
 }
 
-bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1)
+bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1, const ProgressCallback& progress)
 {
     digest = ImageDigest {};
     sha1.Reset();
@@ -41,6 +41,8 @@ bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1)
             return false;
         crc = AddCrc32(crc, { block.data(), want });
         sha1.Add(block.data(), want);
+        if (progress && !progress(offset + want, static_cast<std::uint64_t>(size)))
+            return false;
     }
     digest.Size = static_cast<std::uint64_t>(size);
     digest.Crc32 = crc;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rom/Progress.h"
 #include "rom/RomFile.h"
 
 #include <cstddef>
@@ -38,7 +39,7 @@ std::uint32_t AddCrc32(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 
 // Reads the whole file from its start, once, block by block: its size and CRC32 into digest,
 // and its SHA-1 through sha1. False when the file cannot be read to the end of the size it had
-// when reading began.
-bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1);
+// when reading began, or when progress (told after each block) asks to stop.
+bool DigestImage(RomFile& file, ImageDigest& digest, Hasher& sha1, const ProgressCallback& progress = nullptr);
 
 } // namespace zarnith

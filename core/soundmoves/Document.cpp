@@ -146,6 +146,39 @@ bool Document::Remove(int s)
     return Apply([&](SoundMoveTable& t) { return RemoveMove(t, m_names, s); });
 }
 
+EditResult Document::Edit(EditCommand command, int s, int m)
+{
+    const int count = static_cast<int>(Table().Entries.size());
+    if (!CanEdit() || m < 0 || (command != EditCommand::Append && (s < 0 || s >= count)))
+        return { false, s };
+    switch (command) {
+    case EditCommand::Change:
+        return { Change(s, m), s };
+    case EditCommand::Insert:
+        return { Insert(s, m), s };
+    case EditCommand::Delete:
+        return { Delete(s), s };
+    case EditCommand::Append:
+        if (!Append(m))
+            return { false, s };
+        return { true, static_cast<int>(Table().Entries.size()) - 1 };
+    case EditCommand::Remove:
+        break;
+    }
+    if (!Remove(s))
+        return { false, s };
+    return { true, std::min(s, static_cast<int>(Table().Entries.size()) - 1) };
+}
+
+int Document::MoveIndexOf(int s) const
+{
+    const std::vector<SoundMoveEntry>& entries = Table().Entries;
+    if (s < 0 || s >= static_cast<int>(entries.size()))
+        return -1;
+    const std::uint16_t id = entries[static_cast<std::size_t>(s)].Id();
+    return IsValidMove(id, static_cast<int>(m_names.size())) ? id - 1 : -1;
+}
+
 int Document::LargestMove() const
 {
     return zarnith::LargestMove(*m_rom, m_names);
@@ -180,7 +213,7 @@ ImportResult Document::Import(std::string_view text)
     }
     TableText parsed = ParseTableText(text, m_names, LargestMove(), kept);
     if (parsed.Refusal.Problem != TextProblem::None)
-        return { ImportStatus::Refused, std::move(parsed.Refusal), {} };
+        return { ImportStatus::Refused, std::move(parsed.Refusal), std::move(parsed.Notes) };
     const bool changed = Apply([&](SoundMoveTable& table) {
         table.Entries.clear();
         for (std::uint16_t id : parsed.Moves) {
@@ -433,13 +466,19 @@ bool Document::IsRelease(const std::string& sha1) const
     return sha1 == ReleaseSha1(Game()->Code, Game()->Revision);
 }
 
-PatchResult Document::CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1)
+PatchResult Document::CheckPatchSource(
+    const std::string& unmodifiedPath, Hasher& sha1, const ProgressCallback& progress)
 {
     RomAccess source;
     PatchResult result = OpenPatchSource(unmodifiedPath, source);
     ImageDigest digest;
-    if (result.Status == PatchStatus::Fits && !DigestImage(source.File(), digest, sha1))
-        return { PatchStatus::ReadFailed, false, 0, OpenError::Other };
+    bool stopped = false;
+    auto told = [&](std::uint64_t done, std::uint64_t total) {
+        stopped = progress && !progress(done, total);
+        return !stopped;
+    };
+    if (result.Status == PatchStatus::Fits && !DigestImage(source.File(), digest, sha1, told))
+        return { stopped ? PatchStatus::Cancelled : PatchStatus::ReadFailed, false, 0, OpenError::Other };
     result.NotReleaseSha1 = result.Status == PatchStatus::Fits && !IsRelease(digest.Sha1);
     return result;
 }

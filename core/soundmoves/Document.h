@@ -53,7 +53,27 @@ struct ImportResult
 {
     ImportStatus Status = ImportStatus::NotEditable;
     TextRefusal Refusal;
-    std::vector<TextNote> Notes; // lines read all the same, worth telling about
+    // Lines read all the same, worth telling about; with a refusal, those read before it (a text
+    // read as Windows-1252 among them), since they may explain it.
+    std::vector<TextNote> Notes;
+};
+
+// The edits of the entry list, as the window's buttons and items and the page's give them.
+enum class EditCommand {
+    Change,
+    Insert,
+    Delete,
+    Append,
+    Remove,
+};
+
+// The Delete key in the entry list removes the selected entry, in every front end.
+inline constexpr EditCommand DeleteKeyCommand = EditCommand::Remove;
+
+struct EditResult
+{
+    bool Changed = false;
+    int Selected = -1; // the entry to select afterwards; -1 for none
 };
 
 // What is known of the open image: the file as it stands on disk, its game, its digests, and
@@ -116,7 +136,7 @@ enum class PatchStatus {
     TargetRefused, // the file at the chosen path may not be replaced (see Error)
     CreateFailed, // no new file could be made in the chosen folder (see Error)
     WriteFailed, // writing the patch, or putting it in place, failed
-    Cancelled, // progress asked to stop before anything was written
+    Cancelled, // progress asked to stop before anything was written (or, checking, before the end)
     TooLarge, // the image or the open file is larger than MaxPatchImageSize
 };
 
@@ -202,6 +222,16 @@ public:
     bool Append(int m);
     bool Remove(int s);
 
+    // An edit as the view gives it: s the selected entry (-1 for none), m the index of the chosen
+    // move (-1 for none). Nothing is done without a chosen move, nor, but for Append, without a
+    // selected entry. The entry to select afterwards is the one changed, inserted or appended;
+    // after Delete the one now at s; after Remove the one now at s, or the last; s when nothing
+    // changed. So the edited entry stays in view, and a keyboard user goes on from it.
+    EditResult Edit(EditCommand command, int s, int m);
+    // The move the move field shows while entry s is selected: the index of its move, or -1 for
+    // an entry that is no move of the list (the field then stays as it was).
+    int MoveIndexOf(int s) const;
+
     // The table as text (see TableText.h), its first line naming the game and where the table
     // stands; empty when nothing is open.
     std::string ExportTable() const;
@@ -241,8 +271,10 @@ public:
     bool RestoreGameTable();
 
     // Checks the image at unmodifiedPath as the source of a patch: of the open game and
-    // revision, readable, and whether its SHA-1 is the release's. Writes nothing.
-    PatchResult CheckPatchSource(const std::string& unmodifiedPath, Hasher& sha1);
+    // revision, readable, and whether its SHA-1 is the release's. Writes nothing. Progress, where
+    // given, is told how far the reading has come and may stop it (Cancelled).
+    PatchResult CheckPatchSource(
+        const std::string& unmodifiedPath, Hasher& sha1, const ProgressCallback& progress = nullptr);
     // Writes a BPS patch to patchPath that turns the image at unmodifiedPath into the open file
     // as it stands on disk (refused as Replaced when another file has taken its path), after the
     // checks of CheckPatchSource; with sha1, a SHA-1 that is not

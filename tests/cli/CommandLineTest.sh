@@ -57,6 +57,7 @@ yes 1 | head -n 355 >"$dir/toomany.txt"
 printf '1\n\xff\n' >"$dir/binary.txt"
 head -c 70000 /dev/zero | tr '\0' '1' >"$dir/large.txt"
 : >"$dir/empty.txt"
+printf '45\n\xc3\x28tzend\n' >"$dir/latin.txt"
 for text in eleven unknown number toomany binary large empty missing; do
     expect 1 "--import of $text.txt" --import "$dir/$text.txt" "$dir/en.gba"
     cmp -s "$dir/en.gba" "$dir/before.gba" || fail "--import of $text.txt changed the image"
@@ -64,6 +65,8 @@ done
 grep -q 'missing.txt: cannot be read' "$dir/err" || fail "missing text: $(cat "$dir/err")"
 expect 1 "--import of a name" --import "$dir/unknown.txt" "$dir/en.gba"
 grep -q 'unknown.txt:2: no move of this image is named "Something"' "$dir/err" || fail "reason: $(cat "$dir/err")"
+expect 1 "--import of a refused Windows-1252 text" --import "$dir/latin.txt" "$dir/en.gba"
+grep -q 'latin.txt: note: the text is not UTF-8' "$dir/err" || fail "refused without its note: $(cat "$dir/err")"
 expect 0 "--import with --allow-move" --import "$dir/eleven.txt" "$dir/en.gba" --allow-move
 [ "$(z --list "$dir/en.gba" | numbers)" = "$(seq 1 11 | tr '\n' ' ')" ] || fail "moved table"
 

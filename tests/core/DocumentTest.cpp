@@ -90,6 +90,43 @@ TEST_F(OpenDocument, EditsUndoRedoAndTheSavedStep)
     EXPECT_TRUE(document.IsModified());
 }
 
+// Each edit needs a chosen move and, but for Append, a selected entry; the entry selected after
+// it is the edited one, and the move field follows the selection.
+TEST_F(OpenDocument, EditsKeepTheirEntrySelected)
+{
+    struct Case
+    {
+        EditCommand Command;
+        int S, M;
+        bool Changed;
+        int Selected;
+        std::vector<int> Ids;
+    };
+    const Case cases[] = {
+        { EditCommand::Change, 1, 9, true, 1, { 1, 10, 3 } },
+        { EditCommand::Insert, 2, 4, true, 2, { 1, 2, 5 } }, // the last entry falls off
+        { EditCommand::Append, -1, 6, true, 3, { 1, 2, 3, 7 } },
+        { EditCommand::Remove, 2, 0, true, 1, { 1, 2 } },
+        { EditCommand::Change, -1, 9, false, -1, { 1, 2, 3 } },
+        { EditCommand::Change, 1, -1, false, 1, { 1, 2, 3 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Command));
+        while (document.Undo()) { }
+        const EditResult result = document.Edit(c.Command, c.S, c.M);
+        EXPECT_EQ(result.Changed, c.Changed);
+        EXPECT_EQ(result.Selected, c.Selected);
+        EXPECT_EQ(Ids(document), c.Ids);
+        EXPECT_EQ(document.MoveIndexOf(result.Selected), result.Selected < 0 ? -1 : c.Ids[result.Selected] - 1);
+    }
+    EXPECT_EQ(DeleteKeyCommand, EditCommand::Remove);
+    // A refused import keeps what was noted before it: a text read as Windows-1252.
+    const ImportResult refused = document.Import("45\n\xc3\x28tzend\n");
+    EXPECT_EQ(refused.Status, ImportStatus::Refused);
+    ASSERT_EQ(refused.Notes.size(), std::size_t { 1 });
+    EXPECT_EQ(refused.Notes[0].Kind, TextNoteKind::Windows1252);
+}
+
 TEST_F(OpenDocument, AFailedSaveKeepsTheEditsModified)
 {
     ASSERT_TRUE(document.Delete(1));
@@ -444,6 +481,9 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
         ASSERT_TRUE(document.Open(path, {}).Supported);
         FakeSha1 sha1;
         sha1.Digest = name == "release" ? std::string(ReleaseSha1("BPEE", 0)) : "0";
+        if (status == PatchStatus::Written) // the check, stopped by its progress
+            EXPECT_EQ(document.CheckPatchSource(image, sha1, [](auto, auto) { return false; }).Status,
+                PatchStatus::Cancelled);
         const PatchResult result = document.CreatePatch(image, out, &sha1);
         EXPECT_EQ(result.Status, status);
         EXPECT_EQ(ReadAll(path), hack.Data);

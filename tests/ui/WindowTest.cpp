@@ -397,7 +397,7 @@ private slots:
             QString::fromUtf8("Zarnith\nVersion 1.00\nBy Tobrin\nNovember 27th, 2009\n\nThis program edits the "
                               "sound-based moves of a generation III Pokémon game.\n\nNew versions of this program "
                               "(and old ones too) can be found at ")
-                + HomePage() + ".\n\n");
+                + QString::fromStdString(HomePage()) + ".\n\n");
         QCOMPARE(dialogs->Messages[1].Caption, QString("Versions Compatible"));
         QCOMPARE(dialogs->Messages[1].Text,
             QString("English - Ruby, Sapphire, Emerald, Fire Red, and Leaf Green\nGerman - Ruby, Sapphire"));
@@ -419,8 +419,11 @@ private slots:
 
         Select(2, 253); // change entry 2 to move 254
         form->ChangeMoveButton->click();
-        QCOMPARE(form->ListBox1->currentRow(), -1);
+        // The changed entry stays selected, its move in the drop-down.
+        QCOMPARE(form->ListBox1->currentRow(), 2);
+        QCOMPARE(form->MoveComboBox->currentIndex(), 253);
         // With no entry selected a button does nothing.
+        form->ListBox1->setCurrentRow(-1);
         form->MoveComboBox->setCurrentIndex(9);
         form->InsertMoveButton->click();
         form->DeleteMoveButton->click();
@@ -996,18 +999,26 @@ private slots:
         QCOMPARE(dialogs->Messages[4].Text,
             form->Text(Row::PatchWritten).arg(QDir::toNativeSeparators(patch)).arg(written.size()));
         QCOMPARE(testing::ApplyBps(base.Data, written), testing::ReadAll(path.toStdString()));
-        QCOMPARE(dialogs->Progresses, 1);
+        // Each image's check, and the patch, under progress with Cancel.
+        QCOMPARE(dialogs->Progresses, 3);
 
         // Cancelled in the progress dialog: no patch, no temporary file beside it, no message.
         QFile::remove(patch);
         const QStringList before = QDir(dir->Path()).entryList(QDir::Files);
-        dialogs->CancelAfter = 3;
+        dialogs->CancelAfter = 4; // past the image's check, within the patch
         dialogs->Answers.push_back(IdYes);
         dialogs->OtherFiles.insert(dialogs->OtherFiles.end(), { image, patch });
         QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(dialogs->Progresses, 2);
+        QCOMPARE(dialogs->Progresses, 5);
         QCOMPARE(dialogs->Messages.size(), std::size_t { 6 });
         QCOMPARE(QDir(dir->Path()).entryList(QDir::Files), before);
+        // Cancelled while the image is checked: nothing asked or told after it.
+        dialogs->CancelAfter = 0;
+        dialogs->OtherFiles.push_back(image);
+        form->CreatePatch1->trigger();
+        QCOMPARE(dialogs->Progresses, 6);
+        QCOMPARE(dialogs->Messages.size(), std::size_t { 6 });
+        QCOMPARE(dialogs->OtherDialogs.size(), std::size_t { 6 });
     }
 
     // Each message says what happened, with every path as it is.

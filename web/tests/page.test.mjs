@@ -211,23 +211,62 @@ test("Image Information gives the command line's CRC32 and SHA-1", async () => {
   assert.match(text, /^Size: 4194304 bytes$/m);
 });
 
-test("a patch from the unmodified image, applied, gives the edited image", async () => {
+test("a patch from the unmodified image, applied, gives the edited image as the page holds it, and no other download", async () => {
   const page = await browser.page();
   const path = syntheticImage("patched.gba");
   await page.open(path);
   await page.edit("Change Move", 3, "Move2");
-  const edited = page.page.waitForEvent("download");
+  const downloads = [];
+  page.page.on("download", (download) => downloads.push(download));
   const chooser = page.page.waitForEvent("filechooser");
   await page.button("Create Patch").click();
-  await page.answer("Save"); // the edits first: the patch is made from the image as saved
-  const image = readFileSync(await (await edited).path());
   const patchDownload = page.page.waitForEvent("download");
   await (await chooser).setFiles(path);
   assert.equal(await page.answer("Yes"), await page.text("PatchNotRelease", "patched.gba"));
   const patch = readFileSync(await (await patchDownload).path());
-  assert.equal(await page.answer("OK"), await page.text("PatchWritten", "patched.bps", patch.length));
-  assert.ok((await applyBps(readFileSync(path), patch)).equals(image));
+  assert.equal(await page.answer("OK"), await page.text("PatchWrittenHeld", "patched.bps", patch.length));
+  assert.equal(downloads.length, 1);
+  const image = await applyBps(readFileSync(path), patch);
   assert.ok(image.subarray(TableAt + 6, TableAt + 8).equals(Buffer.from([2, 0])));
+  assert.ok(await page.button("Save").isHidden(), "Save is Download where the file cannot be written");
+  assert.match(await page.page.title(), /^patched\.gba\*/, "the edits stay unsaved");
+});
+
+// The page shows the core's composed texts, and follows the document's editing rules.
+test("the page says and does what the window does", async () => {
+  const page = await browser.page();
+  const path = syntheticImage("voice.gba", "--table", "7,45,7,46");
+  await page.open(path);
+  const list = page.page.getByRole("listbox", { name: "Sound moves" });
+  const move = page.page.getByRole("combobox", { name: "Move" });
+  await list.selectOption({ index: 2 });
+  assert.equal(await move.inputValue(), "Move7", "the move field follows the selection");
+  await page.edit("Change Move", 1, "Move9");
+  assert.equal(await list.evaluate((l) => l.selectedIndex), 1, "the edited entry stays selected");
+  await list.focus();
+  await page.page.keyboard.press("Delete");
+  await page.settled();
+  assert.deepEqual(await page.entries(), ["Move7", "Move7", "Move46"]);
+  await page.edit("Change Move", 0, "NOTAMOVE");
+  assert.equal(await page.answer("OK"), 'no move of this image is named "NOTAMOVE".');
+  assert.deepEqual(await page.entries(), ["Move7", "Move7", "Move46"]);
+  await page.button("Compare with Game's Table").click();
+  assert.match(await page.answer("OK"), /^Added to the game's table: Move7 \(7\) \u00D72\n/);
+  await page.button("Image Information").click();
+  assert.match(await page.answer("OK"), /^Sound-move table: at the game's own place, 0x250104, 4 entries\.$/m);
+  const chooser = page.page.waitForEvent("filechooser");
+  await page.button("Import Table").click();
+  await (await chooser).setFiles(writeScratch("m.txt", Buffer.from("45\n\xc3\x28tzend\n", "latin1")));
+  await page.settled();
+  assert.match(await page.answer("OK"), /named "\u00C3\(tzend"\.\n\nThe text is not UTF-8: it was read as Windows-1252\.$/);
+  // A file larger than any image is refused before it is read.
+  await page.page.evaluate(() => {
+    const input = document.getElementById("rom-file");
+    const big = { name: "big.gba", size: 3 * 2 ** 30, slice: () => { throw new Error("read"); } };
+    Object.defineProperty(input, "files", { value: [big], configurable: true });
+    input.dispatchEvent(new Event("change"));
+  });
+  assert.equal(await page.answer("OK"), "big.gba could not be opened: it is larger than 256 MiB, the largest image this program handles.");
 });
 
 test("bad inputs give the window's messages and change nothing; an invalid entry is repaired after asking", async () => {
@@ -250,7 +289,7 @@ test("bad inputs give the window's messages and change nothing; an invalid entry
   await page.open(writeScratch("short.gba", short));
   assert.equal(await page.answer("OK"), await page.text("EndedEarly"));
   assert.equal(await page.entries().then((e) => e.length), 3);
-  assert.ok(await page.button("Save").isDisabled());
+  assert.ok(await page.page.locator("#save").isDisabled());
   assert.ok((await page.download("Download")).bytes.equals(short));
 
   const invalid = syntheticImage("invalid.gba", "--table", "1,17,999");
