@@ -481,9 +481,10 @@ TEST(Document, CreatesAPatchFromTheUnmodifiedImage)
         ASSERT_TRUE(document.Open(path, {}).Supported);
         FakeSha1 sha1;
         sha1.Digest = name == "release" ? std::string(ReleaseSha1("BPEE", 0)) : "0";
-        if (status == PatchStatus::Written) // the check, stopped by its progress
+        if (status == PatchStatus::Written) { // the check, stopped by its progress
             EXPECT_EQ(document.CheckPatchSource(image, sha1, [](auto, auto) { return false; }).Status,
                 PatchStatus::Cancelled);
+        }
         const PatchResult result = document.CreatePatch(image, out, &sha1);
         EXPECT_EQ(result.Status, status);
         EXPECT_EQ(ReadAll(path), hack.Data);

@@ -100,8 +100,9 @@ TEST(Messages, EachResultComposedFromTheTable)
         SCOPED_TRACE(c.Name);
         const std::string english = c.Compose(Messages(*table, English));
         EXPECT_EQ(english.substr(0, c.English.size()), c.English);
-        if (c.English.empty())
+        if (c.English.empty()) {
             EXPECT_EQ(english, "");
+        }
         const std::string french = c.Compose(Messages(*table, French));
         EXPECT_EQ(french.substr(0, c.French.size()), c.French);
     }
