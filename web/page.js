@@ -632,7 +632,13 @@
     });
   }
 
-  ZarnithCore({ locateFile: () => "zarnith.wasm" }).then((core) => {
+  // The page as one file carries the module inline, as base64 (zarnithWasm); served, it loads
+  // zarnith.wasm beside it.
+  const module =
+    typeof zarnithWasm === "string"
+      ? { wasmBinary: Uint8Array.from(atob(zarnithWasm), (c) => c.charCodeAt(0)) }
+      : { locateFile: () => "zarnith.wasm" };
+  ZarnithCore(module).then((core) => {
     state.core = core;
     state.doc = new core.Document();
     wire();
