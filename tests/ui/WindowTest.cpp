@@ -7,6 +7,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -14,7 +17,9 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 
@@ -1095,6 +1100,63 @@ private slots:
         form->CompareWithGame1->trigger();
         QVERIFY(dialogs->Messages.back().Text.startsWith(
             QString::fromUtf8("Added to the game's table: Move7 (7) \u00D72\n")));
+    }
+
+    // Five results as the window shows them, each a list of [caption, text] with the folder of
+    // the files taken out: the page's tests run this with ZARNITH_SHOWN_WORDS naming a folder,
+    // open the files it leaves there the same way and must show the same (web/tests).
+    void wordsThePageMustShow()
+    {
+        const char* given = std::getenv("ZARNITH_SHOWN_WORDS");
+        const std::filesystem::path folder = given != nullptr ? std::filesystem::path(given) : dir->Path();
+        std::filesystem::create_directories(folder);
+        const GameInfo& fireRed = SupportedGames[3];
+        const auto write = [&folder](const char* name, const auto& bytes) {
+            std::ofstream(folder / name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            return QDir::fromNativeSeparators(QString::fromStdString((folder / name).string()));
+        };
+        const QString shown = QDir::toNativeSeparators(QString::fromStdString((folder / "").string()));
+        QJsonObject words;
+        // Opens path in place of what is open, dropping its edits, runs the scenario and keeps the
+        // count messages it showed.
+        const auto scenario = [&](const char* key, const QString& path, std::size_t count, auto run) {
+            if (form->Doc().IsOpen())
+                dialogs->Answers.push_back(form->Doc().IsModified() ? IdNo : IdYes);
+            form->OpenFile(path);
+            const std::size_t first = dialogs->Messages.size();
+            run();
+            QJsonArray texts;
+            for (std::size_t i = first; i < dialogs->Messages.size(); ++i)
+                texts.append(QJsonArray { dialogs->Messages[i].Caption, dialogs->Messages[i].Text.replace(shown, "") });
+            words.insert(key, texts);
+            QFile file(QString::fromStdString((folder / "words.json").string()));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(words).toJson()) > 0);
+            QCOMPARE(dialogs->Messages.size() - first, count);
+        };
+        scenario("compare", write("compare.gba", RomImage::For(fireRed, { 7, 45, 7, 46 }).Data), 1,
+            [this] { form->CompareWithGame1->trigger(); });
+        RomImage moved = RomImage::For(fireRed);
+        moved.Resize(0x300100).PutTable(0x300010, { 45, 46, 7 }).PutWord(fireRed.TableWordAt, RomBase + 0x300010);
+        scenario("information", write("moved.gba", moved.Data), 1, [this] { form->ImageInformation1->trigger(); });
+        dialogs->OtherFiles.push_back(write("m.txt", std::string_view("45\n\xC3\x28tzend\n")));
+        scenario(
+            "import", write("import.gba", RomImage::For(fireRed).Data), 1, [this] { form->ImportTable1->trigger(); });
+        dialogs->OtherFiles.push_back(write("fr11.gba", RomImage::For(fireRed).Header("BPRE", 1).Data));
+        scenario("patch", write("fr.gba", RomImage::For(fireRed).Data), 1, [this] { form->CreatePatch1->trigger(); });
+        if (!testing::OpenFilesCanChange())
+            QSKIP("no other program can change a file open here");
+        // Another program changes the table's first entry while an edit is unsaved: No keeps it.
+        scenario("save", write("disk.gba", RomImage::For(fireRed).Data), 2, [&] {
+            Select(1, 1);
+            form->ChangeMoveButton->click();
+            std::fstream(folder / "disk.gba", std::ios::in | std::ios::out | std::ios::binary)
+                .seekp(fireRed.SoundMovesOffset)
+                .put(9);
+            dialogs->Answers.push_back(IdNo);
+            form->Save1->trigger();
+        });
+        dialogs->Answers.push_back(IdNo); // the edit, on close
     }
 
     void escapedFailureIsShownAndTheProgramGoesOn()

@@ -2,9 +2,10 @@
 // images; results compared with the command line's and with what the core's rules write.
 import assert from "node:assert/strict";
 import { readFileSync, statSync } from "node:fs";
+import { join } from "node:path";
 import { after, before, test } from "node:test";
 import { pathToFileURL } from "node:url";
-import { applyBps, commandLine, singleFile, startBrowser, syntheticImage, writeScratch } from "./support.mjs";
+import { applyBps, commandLine, scratch, singleFile, startBrowser, syntheticImage, windowWords, writeScratch } from "./support.mjs";
 
 const TableAt = 0x250104; // Fire Red's own table
 const TableWordAt = 0x1a67c;
@@ -267,6 +268,35 @@ test("the page says and does what the window does", async () => {
     input.dispatchEvent(new Event("change"));
   });
   assert.equal(await page.answer("OK"), "big.gba could not be opened: it is larger than 256 MiB, the largest image this program handles.");
+});
+
+// The window's test works through five results and leaves its files and what it showed; the
+// page, worked the same way on the same files, shows the same captions and texts.
+test("five results in the same words in the window and on the page", async () => {
+  const folder = join(scratch, "window");
+  const words = windowWords(folder);
+  const file = (name) => join(folder, name);
+  const page = await browser.page();
+  const shown = {};
+  for (const [key, image, run] of [
+    ["compare", "compare.gba", () => page.button("Compare with Game's Table").click()],
+    ["information", "moved.gba", () => page.button("Image Information").click()],
+    ["import", "import.gba", () => page.choose("Import Table", file("m.txt"))],
+    ["patch", "fr.gba", () => page.choose("Create Patch", file("fr11.gba"))],
+  ]) {
+    await page.open(file(image));
+    await run();
+    shown[key] = [await page.shown("OK")];
+  }
+  // The file as the window opened it (the window's run changed it), then changed "by another program".
+  await page.diskFile("disk.gba", readFileSync(file("fr.gba")));
+  await page.button("Open ROM").click();
+  await page.answer("Yes");
+  await page.edit("Change Move", 1, 2);
+  await page.page.evaluate((at) => (window.disk.data[at] = 9), TableAt);
+  await page.button("Save").click();
+  shown.save = [await page.shown("No"), await page.shown("OK")];
+  assert.deepEqual(shown, words);
 });
 
 test("bad inputs give the window's messages and change nothing; an invalid entry is repaired after asking", async () => {

@@ -33,6 +33,14 @@ export function commandLine(...args) {
   return execFileSync(join(host, "ui/zarnith"), args, { env: { ...process.env, QT_QPA_PLATFORM: "offscreen" } }).toString();
 }
 
+// What the window showed for the results its test wordsThePageMustShow works through, by name:
+// [caption, text] pairs with the folder taken out of paths; the files it used stay in folder.
+export function windowWords(folder) {
+  execFileSync(join(host, "tests/ui/WindowTest"), ["wordsThePageMustShow"],
+    { env: { ...process.env, QT_QPA_PLATFORM: "offscreen", ZARNITH_SHOWN_WORDS: folder } });
+  return JSON.parse(readFileSync(join(folder, "words.json"), "utf8"));
+}
+
 export async function startBrowser() {
   const server = createServer((request, response) => {
     const file = join(site, new URL(request.url, "http://localhost").pathname.replace(/\/$/, "/index.html"));
@@ -114,9 +122,13 @@ export class Page {
   }
   // The open question's text; answering it with the button named answer.
   async answer(answer) {
+    return (await this.shown(answer))[1];
+  }
+  // The open question's caption and text; answering it likewise.
+  async shown(answer) {
     const dialog = this.page.getByRole("dialog");
     await dialog.waitFor();
-    const text = await dialog.locator("p").textContent();
+    const shown = [await dialog.locator("h2").textContent(), await dialog.locator("p").textContent()];
     const serial = await dialog.getAttribute("data-serial");
     await dialog.getByRole("button", { name: answer, exact: true }).click();
     await this.page.waitForFunction((s) => {
@@ -124,7 +136,7 @@ export class Page {
       return !shown.open || shown.dataset.serial !== s;
     }, serial);
     await this.settled();
-    return text;
+    return shown;
   }
   async entries() {
     return this.page.getByRole("listbox", { name: "Sound moves" }).locator("option").allTextContents();
