@@ -1,6 +1,7 @@
 #include "Application.h"
 #include "Dialogs.h"
 #include "LanguageTable.h"
+#include "Messages.h"
 
 #include <cstdio>
 #include <exception>
@@ -34,9 +35,8 @@ void Application::ShowException(const QString& message)
     LanguageStrings texts;
     InitLanguageTable(texts);
     QtDialogs dialogs;
-    dialogs.MessageBox(nullptr,
-        QString::fromStdString(Fill(texts[Row::UnexpectedError * 2 + English], message.toStdString())),
-        QString::fromStdString(texts[Row::ErrorCaption * 2 + English]), MbOk);
+    const MessageBoxText shown = Messages(texts).UnexpectedError(message.toStdString());
+    dialogs.MessageBox(nullptr, QString::fromStdString(shown.Text), QString::fromStdString(shown.Caption), MbOk);
 }
 
 } // namespace zarnith

@@ -440,6 +440,7 @@ void InitLanguageTable(LanguageStrings& table)
         "The table was not exported, and no file was changed: %1 is an image of %2, not a text file.",
         "La table n'a pas été exportée, et aucun fichier n'a été modifié : %1 est une image de %2, pas un fichier "
         "texte.");
+    set(Row::GameAndCode, "%1 (code %2, version byte %3)", "%1 (code %2, octet de version %3)");
     set(Row::ReasonPatchOverOtherImage, "the chosen file is an image of a supported game, not a patch.",
         "le fichier choisi est une image d'un jeu pris en charge, pas un patch.");
 }

@@ -9,7 +9,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 174;
+inline constexpr int LanguageRowCount = 175;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -192,6 +192,7 @@ inline constexpr int PathAttackChecksChanged = 170;
 inline constexpr int PathCallChanged = 171;
 inline constexpr int PathAbilityEffectsChanged = 172;
 inline constexpr int PathSoundproofCaseChanged = 173;
+inline constexpr int GameAndCode = 174;
 } // namespace Row
 
 // A number or a text as it fills a message.

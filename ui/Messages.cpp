@@ -67,23 +67,66 @@ std::string Messages::Places(const Document& document) const
     return Join(places, ", ");
 }
 
+std::vector<std::string> Messages::States(const Document& document) const
+{
+    std::vector<std::string> states;
+    if (document.IsReadOnly())
+        states.push_back(Text(Row::ReadOnly));
+    if (!document.CanEdit())
+        states.push_back(Text(Row::ViewOnly));
+    if (!document.ReadByGame().Read())
+        states.push_back(Text(Row::NotReadByGame));
+    if (std::string places = Places(document); !places.empty())
+        states.push_back(std::move(places));
+    return states;
+}
+
 std::string Messages::Title(const Document& document, std::string_view name) const
 {
     std::vector<std::string> title;
     if (document.IsOpen()) {
         title.emplace_back(name);
         title.emplace_back(document.Game()->Name);
-        if (document.IsReadOnly())
-            title.push_back(Text(Row::ReadOnly));
-        if (!document.CanEdit())
-            title.push_back(Text(Row::ViewOnly));
-        if (!document.ReadByGame().Read())
-            title.push_back(Text(Row::NotReadByGame));
-        if (std::string places = Places(document); !places.empty())
-            title.push_back(std::move(places));
+        for (std::string& state : States(document))
+            title.push_back(std::move(state));
     }
     title.emplace_back("Zarnith");
     return Join(title, " \u2014 ");
+}
+
+std::string Messages::Heading(const Document& document, std::string_view name) const
+{
+    if (!document.IsOpen())
+        return {};
+    const GameInfo& game = *document.Game();
+    std::vector<std::string> heading { Fill(Text(Row::GameAndCode), game.Name, game.Code, game.Revision),
+        std::string(name) };
+    for (std::string& state : States(document))
+        heading.push_back(std::move(state));
+    return Join(heading, " \u2014 ");
+}
+
+MessageBoxText Messages::Question(FileQuestion question) const
+{
+    switch (question) {
+    case FileQuestion::SaveChanges:
+        return { Text(Row::SaveChanges), Text(Row::Warning) };
+    case FileQuestion::AlreadyOpen:
+        return { Text(Row::AlreadyOpen), Text(Row::Warning) };
+    case FileQuestion::SaveFirst:
+        break;
+    }
+    return { Text(Row::SaveFirst), Text(Row::Warning) };
+}
+
+std::string Messages::MoveTooltip(int id) const
+{
+    return Fill(Text(Row::MoveTooltip), id);
+}
+
+MessageBoxText Messages::UnexpectedError(std::string_view what) const
+{
+    return { Fill(Text(Row::UnexpectedError), what), Text(Row::ErrorCaption) };
 }
 
 std::string Messages::Reason(OpenError error) const

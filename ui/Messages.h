@@ -35,6 +35,20 @@ enum class PlayOutcome {
     NotProgram,
 };
 
+// A message box's text and its caption.
+struct MessageBoxText
+{
+    std::string Text;
+    std::string Caption;
+};
+
+// The questions put before the open image is dropped or used as it stands on disk.
+enum class FileQuestion {
+    SaveChanges, // unsaved edits, before they are dropped
+    AlreadyOpen, // before another image takes the open one's place
+    SaveFirst, // unsaved edits, before a command that uses the file as saved
+};
+
 // Every text a user reads, composed once from the language table in one language: the reports
 // of the commands, their questions and refusals, the facts and the title. The window, the
 // command line and the web page show what these return, so that they say the same. Paths and
@@ -62,6 +76,9 @@ public:
     // game, whether it may only be read or viewed, whether the game reads its table, and the
     // places of its data that are not the game's own; "Zarnith" last.
     std::string Title(const Document& document, std::string_view name) const;
+    // The open image's game with its code and version byte, its name as the front end marks it,
+    // then what the title says of it; empty when nothing is open.
+    std::string Heading(const Document& document, std::string_view name) const;
     // The places alone, comma-separated; empty when all are the game's own.
     std::string Places(const Document& document) const;
 
@@ -77,6 +94,7 @@ public:
     // Why the game no longer reads the table, from the first link of its path that is not its own.
     std::string PathReason(const GamePath& path) const;
 
+    MessageBoxText Question(FileQuestion question) const;
     std::string Question(SaveQuestion question, std::uint32_t a, std::uint32_t b, const Document& document) const;
     // How Save went for the file shown; empty when there is nothing to tell (a declined question).
     std::string SaveReport(SaveStatus status, const Document& document, std::string_view shown) const;
@@ -99,6 +117,11 @@ public:
     // NoProgram.
     std::string PlayReport(PlayOutcome outcome, std::string_view shown) const;
 
+    // Move id (1-based) as a tooltip names it.
+    std::string MoveTooltip(int id) const;
+    // A failure nothing else reported, with what it said.
+    MessageBoxText UnexpectedError(std::string_view what) const;
+
     std::string PatchNotRelease(std::string_view image) const;
     // How making a patch from image to patch went; empty when there is nothing to tell. held:
     // the patch was made from the image as a page holds it, edits included, not from a file.
@@ -106,6 +129,8 @@ public:
         std::string_view patch, bool held = false) const;
 
 private:
+    // What the title says of the open image after its name and game.
+    std::vector<std::string> States(const Document& document) const;
     std::string Reason(OpenError error) const;
     std::string NotesText(const std::vector<TextNote>& notes, const Document& document) const;
     std::string RefusalReason(const TextRefusal& refusal, const Document& document) const;

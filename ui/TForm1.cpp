@@ -287,7 +287,7 @@ void TForm1::FillListBox()
     ListBox1->clear();
     for (const SoundMoveEntry& entry : m_document.Table().Entries) {
         auto* item = new QListWidgetItem(QString::fromStdString(entry.Name), ListBox1);
-        item->setToolTip(Q(Fill(m_messages.Text(Row::MoveTooltip), entry.Id())));
+        item->setToolTip(Q(m_messages.MoveTooltip(entry.Id())));
     }
     ListBox1->setCurrentRow(-1);
     ListBox1->clearSelection();
@@ -295,7 +295,7 @@ void TForm1::FillListBox()
 
 void TForm1::ShowException(const QString& message)
 {
-    Message(Q(Fill(m_messages.Text(Row::UnexpectedError), message.toStdString())), Row::ErrorCaption, MbOk);
+    Message(m_messages.UnexpectedError(message.toStdString()), MbOk);
 }
 
 int TForm1::Message(int textRow, int captionRow, unsigned flags)
@@ -306,6 +306,11 @@ int TForm1::Message(int textRow, int captionRow, unsigned flags)
 int TForm1::Message(const QString& text, int captionRow, unsigned flags)
 {
     return m_dialogs.MessageBox(this, text, Text(captionRow), flags);
+}
+
+int TForm1::Message(const MessageBoxText& shown, unsigned flags)
+{
+    return m_dialogs.MessageBox(this, Q(shown.Text), Q(shown.Caption), flags);
 }
 
 void TForm1::Tell(const std::string& text, unsigned flags)
@@ -369,7 +374,7 @@ bool TForm1::ConfirmDiscard()
 {
     if (!m_document.IsModified())
         return true;
-    switch (Message(Row::SaveChanges, Row::Warning, MbSaveDiscardCancel)) {
+    switch (Message(m_messages.Question(FileQuestion::SaveChanges), MbSaveDiscardCancel)) {
     case IdYes:
         // A file that may only be read is saved under another name.
         return m_document.CanSave() ? SaveDocument() : SaveDocumentAs();
@@ -386,7 +391,8 @@ bool TForm1::ConfirmReplace()
 {
     if (m_document.IsModified())
         return ConfirmDiscard();
-    return !m_document.IsOpen() || Message(Row::AlreadyOpen, Row::Warning, MbYesNo | MbDefButton2) != IdNo;
+    return !m_document.IsOpen()
+        || Message(m_messages.Question(FileQuestion::AlreadyOpen), MbYesNo | MbDefButton2) != IdNo;
 }
 
 void TForm1::Open1Click()
@@ -425,7 +431,7 @@ void TForm1::OpenPath(const QString& path)
     const MoveNameList& names = m_document.Names();
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
         MoveComboBox->addItem(QString::fromStdString(names[i]));
-        MoveComboBox->setItemData(i, Q(Fill(m_messages.Text(Row::MoveTooltip), i + 1)), Qt::ToolTipRole);
+        MoveComboBox->setItemData(i, Q(m_messages.MoveTooltip(i + 1)), Qt::ToolTipRole);
     }
     MoveComboBox->setCurrentIndex(0);
     FillListBox();
@@ -734,7 +740,7 @@ bool TForm1::SaveBeforeUse()
 {
     if (!m_document.IsModified() || !m_document.CanSave())
         return true;
-    return Message(Row::SaveFirst, Row::Warning, MbSaveCancel) == IdYes && SaveDocument();
+    return Message(m_messages.Question(FileQuestion::SaveFirst), MbSaveCancel) == IdYes && SaveDocument();
 }
 
 void TForm1::Play1Click()

@@ -133,6 +133,7 @@ private:
     void OpenRecentFile(const QString& path);
     int Message(int textRow, int captionRow, unsigned flags);
     int Message(const QString& text, int captionRow, unsigned flags);
+    int Message(const MessageBoxText& shown, unsigned flags);
     // Shows a composed text; an empty one is nothing to tell.
     void Tell(const std::string& text, unsigned flags = MbOk);
     // The open file's path as the system writes it.

@@ -232,6 +232,14 @@ const char* ImportStatusName(ImportStatus status)
     return "NotEditable";
 }
 
+val Box(const MessageBoxText& shown)
+{
+    val box = val::object();
+    box.set("text", shown.Text);
+    box.set("caption", shown.Caption);
+    return box;
+}
+
 val Numbers(const std::vector<std::uint16_t>& ids)
 {
     val list = val::array();
@@ -320,6 +328,40 @@ public:
     // Texts of the page that need no document result.
     std::string Text(int row) const { return m_words.Text(row); }
     std::string Title(const std::string& name) const { return m_words.Title(m_document, name); }
+    std::string Heading(const std::string& name) const { return m_words.Heading(m_document, name); }
+    std::string MoveTooltip(int id) const { return m_words.MoveTooltip(id); }
+    val UnexpectedError(const std::string& what) const { return Box(m_words.UnexpectedError(what)); }
+    // kind: "saveChanges", "alreadyOpen" or "saveFirst".
+    val FileQuestionText(const std::string& kind) const
+    {
+        return Box(m_words.Question(kind == "saveChanges" ? FileQuestion::SaveChanges
+                : kind == "alreadyOpen"                   ? FileQuestion::AlreadyOpen
+                                                          : FileQuestion::SaveFirst));
+    }
+    // The captions of the page's message boxes, as the window's.
+    val Captions() const
+    {
+        val captions = val::object();
+        captions.set("attention", m_words.Text(Row::Attention));
+        captions.set("warning", m_words.Text(Row::Warning));
+        captions.set("information", m_words.Caption(Row::ImageInformation));
+        captions.set("compare", m_words.Caption(Row::CompareWithGame));
+        captions.set("chooseUnmodified", m_words.Caption(Row::ChooseUnmodified));
+        return captions;
+    }
+    // The buttons' labels by their element ids, as the window's menu items and buttons say.
+    val Labels() const
+    {
+        static const std::pair<const char*, int> buttons[] = { { "save", Row::Save }, { "export", Row::ExportTable },
+            { "import", Row::ImportTable }, { "patch", Row::CreatePatch }, { "info", Row::ImageInformation },
+            { "change", Row::ChangeMove }, { "insert", Row::InsertMove }, { "delete", Row::DeleteMove },
+            { "add", Row::AddMove }, { "remove-entry", Row::RemoveMove }, { "undo", Row::Undo }, { "redo", Row::Redo },
+            { "compare", Row::CompareWithGame }, { "restore", Row::RestoreGameTable } };
+        val labels = val::object();
+        for (const auto& [id, row] : buttons)
+            labels.set(id, m_words.Caption(row));
+        return labels;
+    }
     std::string Places() const { return m_words.Places(m_document); }
     std::string OpenTooLarge(const std::string& name) const { return m_words.OpenTooLarge(name); }
     std::string UnknownMove(const std::string& typed) const { return m_words.UnknownMove(typed); }
@@ -617,6 +659,12 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("createPatch", &WebDocument::CreatePatch)
         .function("text", &WebDocument::Text)
         .function("title", &WebDocument::Title)
+        .function("heading", &WebDocument::Heading)
+        .function("moveTooltip", &WebDocument::MoveTooltip)
+        .function("unexpectedError", &WebDocument::UnexpectedError)
+        .function("question", &WebDocument::FileQuestionText)
+        .function("captions", &WebDocument::Captions)
+        .function("labels", &WebDocument::Labels)
         .function("places", &WebDocument::Places)
         .function("openTooLarge", &WebDocument::OpenTooLarge)
         .function("unknownMove", &WebDocument::UnknownMove)

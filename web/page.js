@@ -7,12 +7,6 @@
 (() => {
   const $ = (id) => document.getElementById(id);
 
-  // A caption of the language table without its mnemonic mark and ellipsis, as the window's
-  // dialog titles are.
-  const caption = (text) => text.replace(/&(?!&)/g, "").replace(/…/g, "");
-  // Qt's arg(): %1, %2 … replaced in one pass, so a value holding "%2" stays as it is.
-  const fmt = (text, ...values) => text.replace(/%(\d)/g, (all, n) => (n - 1 < values.length ? String(values[n - 1]) : all));
-
   const state = {
     core: null,
     doc: null,
@@ -23,6 +17,7 @@
     image: null, // the open image's copy (see putImage)
     serial: 0,
     view: null,
+    captions: null, // the message boxes' captions, as the core words them
   };
 
   // ---- Dialogs: the window's message boxes, as modal dialogs whose buttons are the answers.
@@ -75,7 +70,9 @@
     dialogQueue = shown.catch(() => {});
     return shown;
   }
-  const tell = (text) => ask(text, Text.Attention);
+  const tell = (text) => ask(text, state.captions.attention);
+  // Asks one of the core's questions ({ text, caption }).
+  const pose = (question, ...rest) => ask(question.text, question.caption, ...rest);
 
   // ---- The file system copy of a chosen file.
   function putFile(folder, name, bytes) {
@@ -122,7 +119,7 @@
     const options = view.entries.map((entry) => {
       const option = document.createElement("option");
       option.textContent = entry.name;
-      option.title = fmt(Text.MoveTooltip, entry.id);
+      option.title = doc.moveTooltip(entry.id);
       return option;
     });
     list.replaceChildren(...options);
@@ -142,16 +139,7 @@
     $("info").disabled = !view.open;
     $("patch").disabled = !view.open;
 
-    if (view.open) {
-      const places = doc.places();
-      const line = [`${view.game} (${view.code}, revision ${view.revision})`, state.name + (view.modified ? " *" : "")];
-      if (!editable) line.push(Text.ViewOnly);
-      if (!view.readByGame.read) line.push(Text.NotReadByGame);
-      if (places) line.push(places);
-      $("game").textContent = line.join(" \u2014 ");
-    } else {
-      $("game").textContent = "";
-    }
+    $("game").textContent = doc.heading(state.name + (view.modified ? " *" : ""));
     document.title = doc.title(state.name + (view.modified ? "*" : ""));
   }
 
@@ -161,7 +149,7 @@
       ...state.names.map((name, i) => {
         const option = document.createElement("option");
         option.value = name;
-        option.label = fmt(Text.MoveTooltip, i + 1);
+        option.label = state.doc.moveTooltip(i + 1);
         return option;
       })
     );
@@ -206,11 +194,11 @@
   async function confirmReplace() {
     if (!state.view || !state.view.open) return true;
     if (state.view.modified) {
-      const answer = await ask(Text.SaveChanges, Text.Warning, Buttons.saveDiscardCancel);
+      const answer = await pose(state.doc.question("saveChanges"), Buttons.saveDiscardCancel);
       if (answer === "save") return save(false);
       return answer === "discard";
     }
-    return (await ask(Text.AlreadyOpen, Text.Warning, Buttons.yesNo, "no")) === "yes";
+    return (await pose(state.doc.question("alreadyOpen"), Buttons.yesNo, "no")) === "yes";
   }
 
   // The image's copy in the file system, read from the file in pieces as the core asks for them:
@@ -285,7 +273,7 @@
       // The core declined every repair and wrote nothing: ask about each, then open again.
       const repair = [];
       for (const [i, index] of opened.asked.entries()) {
-        const answer = await ask(opened.questions[i], Text.Attention, Buttons.yesNo);
+        const answer = await ask(opened.questions[i], state.captions.attention, Buttons.yesNo);
         if (answer === "yes") repair.push(index);
       }
       if (repair.length) opened = await openPieces(image, file.name, repair);
@@ -312,7 +300,7 @@
     render();
     document.documentElement.dataset.openMs = (performance.now() - started).toFixed(1);
     for (const report of opened.reports) await tell(report);
-    if (opened.pathWarning) await ask(opened.pathWarning, Text.Warning);
+    if (opened.pathWarning) await ask(opened.pathWarning, state.captions.warning);
   }
 
   async function chooseAndOpen() {
@@ -342,7 +330,7 @@
       const result = state.doc.save(answers, state.name);
       const question = result.question;
       if (!question) return result.status;
-      const answer = await ask(question.text, Text.Warning, Buttons.yesNo, "no");
+      const answer = await ask(question.text, state.captions.warning, Buttons.yesNo, "no");
       answers[question.kind] = answer === "yes";
       if (answer !== "yes") {
         // Declined: the core's own answer for it, without asking again.
@@ -429,7 +417,7 @@
   // ---- Commands on the file as it stands.
   async function saveBeforeUse() {
     if (!state.view.modified || !state.view.canSave) return true;
-    return (await ask(Text.SaveFirst, Text.Warning, Buttons.saveCancel)) === "save" && save(true);
+    return (await pose(state.doc.question("saveFirst"), Buttons.saveCancel)) === "save" && save(true);
   }
 
   async function imageInformation() {
@@ -438,12 +426,12 @@
     const sha1 = await sha1Hex(state.core.FS.readFile(state.path));
     const facts = state.doc.facts(sha1, state.name);
     if (facts.replaced) return tell(facts.text);
-    await ask(facts.text, caption(Text.ImageInformation));
+    await ask(facts.text, state.captions.information);
   }
 
   async function compareWithGame() {
     if (!state.view.canEdit) return;
-    await ask(state.doc.compare().text, caption(Text.CompareWithGame));
+    await ask(state.doc.compare().text, state.captions.compare);
   }
 
   function exportTable() {
@@ -479,7 +467,7 @@
     try {
       const checked = state.doc.checkPatchSource(source, sha1, file.name);
       if (checked.status !== "Fits") return checked.report && (await tell(checked.report));
-      if (checked.notRelease && (await ask(checked.notReleaseQuestion, Text.Warning, Buttons.yesNo, "no")) !== "yes") return;
+      if (checked.notRelease && (await ask(checked.notReleaseQuestion, state.captions.warning, Buttons.yesNo, "no")) !== "yes") return;
       if (!state.handle && state.view.canSave && state.view.modified) {
         held = state.core.FS.readFile(state.path);
         const status = await runSave(async () => {});
@@ -505,25 +493,9 @@
   }
 
   // ---- Wiring.
-  function label(id, text) {
-    $(id).textContent = caption(text);
-  }
-
   function wire() {
-    label("save", Text.Save);
-    label("export", Text.ExportTable);
-    label("import", Text.ImportTable);
-    label("patch", Text.CreatePatch);
-    label("info", Text.ImageInformation);
-    label("change", Text.ChangeMove);
-    label("insert", Text.InsertMove);
-    label("delete", Text.DeleteMove);
-    label("add", Text.AddMove);
-    label("remove-entry", Text.RemoveMove);
-    label("undo", Text.Undo);
-    label("redo", Text.Redo);
-    label("compare", Text.CompareWithGame);
-    label("restore", Text.RestoreGameTable);
+    state.captions = state.doc.captions();
+    for (const [id, label] of Object.entries(state.doc.labels())) $(id).textContent = label;
 
     // One command at a time: a second click while a question is open waits for nothing.
     let busy = false;
@@ -536,7 +508,7 @@
       try {
         await run(...args);
       } catch (e) {
-        await ask(fmt(Text.UnexpectedError, e && e.message ? e.message : String(e)), Text.ErrorCaption);
+        await pose(state.doc.unexpectedError(e && e.message ? e.message : String(e)));
       } finally {
         busy = false;
         delete document.documentElement.dataset.busy;
@@ -565,7 +537,7 @@
       // Where the page writes the opened file, the patch is of the file as saved.
       if (state.handle && !(await saveBeforeUse())) return;
       $("source-file").value = "";
-      $("source-file").title = caption(Text.ChooseUnmodified);
+      $("source-file").title = state.captions.chooseUnmodified;
       $("source-file").click();
     });
     $("source-file").addEventListener("change", command(async () => {

@@ -95,6 +95,18 @@ TEST(Messages, EachResultComposedFromTheTable)
             "rep.gba* \u2014 Emerald \u2014 Zarnith", "" },
         { "caption", [](const Messages& m) { return m.Caption(Row::ImageInformation); }, "Image Information",
             "Informations sur l'image" },
+        { "heading", [&](const Messages& m) { return m.Heading(repeated, "rep.gba *"); },
+            "Emerald (code BPEE, version byte 0) \u2014 rep.gba *", "Emerald (code BPEE, octet de version 0)" },
+        { "tooltip", [](const Messages& m) { return m.MoveTooltip(45); }, "Move 45", "Attaque 45" },
+        { "unexpected error",
+            [](const Messages& m) { return m.UnexpectedError("%1").Caption + m.UnexpectedError("%1").Text; },
+            "ErrorAn unexpected error occurred: %1", "Erreur" },
+        { "question",
+            [](const Messages& m) {
+                auto q = m.Question(FileQuestion::SaveFirst);
+                return q.Caption + q.Text;
+            },
+            "WarningThe sound-move table has unsaved edits", "Alerte" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -34,7 +34,7 @@ test("each game family opens through the picker, its table by the game's move na
     ["AXPE", "Sapphire", []], ["BPEE", "Emerald", []], ["AXVD", "Rubin", ["--renamed"]], ["BPRE", "Fire Red", ["--moves", "400"]]]) {
     const path = syntheticImage(`${code}${options.length}.gba`, "--game", code, ...options);
     await page.open(path);
-    assert.match(await page.page.locator("#game").textContent(), new RegExp(`^${name} \\(${code}, revision 0\\)`));
+    assert.match(await page.page.locator("#game").textContent(), new RegExp(`^${name} \\(code ${code}, version byte 0\\) \u2014 `));
     assert.deepEqual(await page.entries(), listed(path).map((line) => line.slice(line.indexOf(" ") + 1)));
   }
 });
@@ -242,6 +242,7 @@ test("the page says and does what the window does", async () => {
   const move = page.page.getByRole("combobox", { name: "Move" });
   await list.selectOption({ index: 2 });
   assert.equal(await move.inputValue(), "Move7", "the move field follows the selection");
+  assert.equal(await list.locator("option").nth(1).getAttribute("title"), "Move 45");
   await page.edit("Change Move", 1, "Move9");
   assert.equal(await list.evaluate((l) => l.selectedIndex), 1, "the edited entry stays selected");
   await list.focus();
