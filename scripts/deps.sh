@@ -15,6 +15,12 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-# Another install under way (a second build, say) is waited for rather than failed on.
-$sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
+# Another install under way (a second build, say) is waited for rather than failed on: dpkg's
+# lock by apt's own timeout, the package lists' lock, which update takes without one, by trying
+# again for up to ten minutes.
+for attempt in $(seq 60); do
+    $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq && break
+    [ "$attempt" -eq 60 ] && exit 1
+    sleep 10
+done
 $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}" </dev/null
