@@ -342,8 +342,8 @@ void InitLanguageTable(LanguageStrings& table)
         "le fichier se termine avant le code des combats du jeu");
     set(Row::PathWordsDiffer, "the five words that hold the battle-command table's address disagree",
         "les cinq mots qui contiennent l'adresse de la table des commandes de combat diffèrent");
-    set(Row::PathCommandTableOutside, "the battle-command table is at %1, outside the file's first 32 MiB",
-        "la table des commandes de combat est à %1, hors des 32 Mio du début du fichier");
+    set(Row::PathCommandTableOutside, "the battle-command table is at %1, outside the cartridge's address space",
+        "la table des commandes de combat est à %1, hors de l'espace d'adresses de la cartouche");
     set(Row::PathFirstCommandMoved, "the first battle command is at %1, not the game's own %2",
         "la première commande de combat est à %1, pas à celle du jeu, %2");
     set(Row::PathFirstCommandJumps, "the game's first battle command at %1 starts with a jump to %2",
