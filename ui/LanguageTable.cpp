@@ -270,9 +270,10 @@ void InitLanguageTable(LanguageStrings& table)
         "fichier ouvert.");
     set(Row::PatchNotRelease,
         "%1 is not the unmodified release: its SHA-1 is not the release's. A patch made from it applies only to "
-        "that very file. Make the patch anyway?",
+        "that very file.",
         "%1 n'est pas la version publiée non modifiée : son SHA-1 n'est pas celui de la version publiée. Un patch "
-        "fait à partir d'elle ne s'applique qu'à ce fichier-là. Créer le patch quand même?");
+        "fait à partir d'elle ne s'applique qu'à ce fichier-là.");
+    set(Row::PatchAnyway, "Make the patch anyway?", "Créer le patch quand même?");
     set(Row::PatchWritten, "The patch was written to %1 (%2 bytes).", "Le patch a été écrit dans %1 (%2 octets).");
     set(Row::PatchNotWritten, "The patch was not written, and no file was changed: %1",
         "Le patch n'a pas été écrit, et aucun fichier n'a été modifié : %1");
