@@ -270,9 +270,10 @@ void InitLanguageTable(LanguageStrings& table)
         "fichier ouvert.");
     set(Row::PatchNotRelease,
         "%1 is not the unmodified release: its SHA-1 is not the release's. A patch made from it applies only to "
-        "that very file. Make the patch anyway?",
+        "that very file.",
         "%1 n'est pas la version publiée non modifiée : son SHA-1 n'est pas celui de la version publiée. Un patch "
-        "fait à partir d'elle ne s'applique qu'à ce fichier-là. Créer le patch quand même?");
+        "fait à partir d'elle ne s'applique qu'à ce fichier-là.");
+    set(Row::PatchAnyway, "Make the patch anyway?", "Créer le patch quand même?");
     set(Row::PatchWritten, "The patch was written to %1 (%2 bytes).", "Le patch a été écrit dans %1 (%2 octets).");
     set(Row::PatchNotWritten, "The patch was not written, and no file was changed: %1",
         "Le patch n'a pas été écrit, et aucun fichier n'a été modifié : %1");
@@ -342,8 +343,8 @@ void InitLanguageTable(LanguageStrings& table)
         "le fichier se termine avant le code des combats du jeu");
     set(Row::PathWordsDiffer, "the five words that hold the battle-command table's address disagree",
         "les cinq mots qui contiennent l'adresse de la table des commandes de combat diffèrent");
-    set(Row::PathCommandTableOutside, "the battle-command table is at %1, outside the file's first 32 MiB",
-        "la table des commandes de combat est à %1, hors des 32 Mio du début du fichier");
+    set(Row::PathCommandTableOutside, "the battle-command table is at %1, outside the cartridge's address space",
+        "la table des commandes de combat est à %1, hors de l'espace d'adresses de la cartouche");
     set(Row::PathFirstCommandMoved, "the first battle command is at %1, not the game's own %2",
         "la première commande de combat est à %1, pas à celle du jeu, %2");
     set(Row::PathFirstCommandJumps, "the game's first battle command at %1 starts with a jump to %2",

@@ -9,7 +9,7 @@
 
 namespace zarnith {
 
-inline constexpr int LanguageRowCount = 175;
+inline constexpr int LanguageRowCount = 176;
 inline constexpr int English = 0;
 inline constexpr int French = 1;
 
@@ -193,6 +193,7 @@ inline constexpr int PathCallChanged = 171;
 inline constexpr int PathAbilityEffectsChanged = 172;
 inline constexpr int PathSoundproofCaseChanged = 173;
 inline constexpr int GameAndCode = 174;
+inline constexpr int PatchAnyway = 175;
 } // namespace Row
 
 // A number or a text as it fills a message.

@@ -396,14 +396,11 @@ std::string Messages::RefusalReason(const TextRefusal& refusal, const Document& 
     return Text(Row::ReasonNoEntries);
 }
 
-// One line per note; a long list is cut short, since a box must fit on the screen.
-std::string Messages::NotesText(const std::vector<TextNote>& notes, const Document& document) const
+std::vector<std::string> Messages::NoteLines(const std::vector<TextNote>& notes, const Document& document) const
 {
-    constexpr std::size_t Shown = 12;
     const MoveNameList& names = document.Names();
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < notes.size() && i < Shown; ++i) {
-        const TextNote& note = notes[i];
+    for (const TextNote& note : notes) {
         switch (note.Kind) {
         case TextNoteKind::AmbiguousName:
             lines.push_back(Fill(Text(Row::NoteAmbiguous), note.Line, note.Given, note.Id));
@@ -420,8 +417,18 @@ std::string Messages::NotesText(const std::vector<TextNote>& notes, const Docume
             break;
         }
     }
-    if (notes.size() > Shown)
+    return lines;
+}
+
+// One line per note; a long list is cut short, since a box must fit on the screen.
+std::string Messages::NotesText(const std::vector<TextNote>& notes, const Document& document) const
+{
+    constexpr std::size_t Shown = 12;
+    std::vector<std::string> lines = NoteLines(notes, document);
+    if (lines.size() > Shown) {
+        lines.resize(Shown);
         lines.push_back(Fill(Text(Row::NotesMore), notes.size() - Shown));
+    }
     return Join(lines, "\n");
 }
 
@@ -519,9 +526,10 @@ std::string Messages::PlayReport(PlayOutcome outcome, std::string_view shown) co
     return Fill(Text(Row::EmulatorNotProgram), shown);
 }
 
-std::string Messages::PatchNotRelease(std::string_view image) const
+std::string Messages::PatchNotRelease(std::string_view image, bool asking) const
 {
-    return Fill(Text(Row::PatchNotRelease), image);
+    const std::string note = Fill(Text(Row::PatchNotRelease), image);
+    return asking ? note + " " + Text(Row::PatchAnyway) : note;
 }
 
 std::string Messages::PatchReport(const PatchResult& result, const Document& document, std::string_view image,

@@ -107,6 +107,8 @@ public:
     // How importing the text shown went; empty when there is nothing to tell. A refusal comes
     // with the notes of the lines read before it.
     std::string ImportReport(const ImportResult& result, const Document& document, std::string_view shown) const;
+    // Each note of an import on a line of its own, all of them.
+    std::vector<std::string> NoteLines(const std::vector<TextNote>& notes, const Document& document) const;
     // A name typed for a move that is no move of the image, in the import's words.
     std::string UnknownMove(std::string_view typed) const;
 
@@ -122,7 +124,8 @@ public:
     // A failure nothing else reported, with what it said.
     MessageBoxText UnexpectedError(std::string_view what) const;
 
-    std::string PatchNotRelease(std::string_view image) const;
+    // An unmodified image that is not the release, and, when asking, whether to go on.
+    std::string PatchNotRelease(std::string_view image, bool asking = true) const;
     // How making a patch from image to patch went; empty when there is nothing to tell. held:
     // the patch was made from the image as a page holds it, edits included, not from a file.
     std::string PatchReport(const PatchResult& result, const Document& document, std::string_view image,

@@ -169,7 +169,7 @@ std::string GamePathText(const GamePath& path)
     case PathBreak::WordsDiffer:
         return "the five words that hold the battle-command table's address disagree";
     case PathBreak::CommandTableOutside:
-        return "the battle-command table is at " + elsewhere + ", outside the file's first 32 MiB";
+        return "the battle-command table is at " + elsewhere + ", outside the cartridge's address space";
     case PathBreak::CommandTablePastEnd:
         return "the battle-command table at " + elsewhere + " lies past the end of the file";
     case PathBreak::FirstCommandMoved:

@@ -1,4 +1,5 @@
 #include "rom/GamePath.h"
+#include "Messages.h"
 #include "RomBuilder.h"
 #include "rom/RomFile.h"
 #include "soundmoves/Document.h"
@@ -131,6 +132,10 @@ TEST_P(GamePathLinks, TheFirstBrokenLinkIsTheReason)
     EXPECT_EQ(found.Elsewhere, elsewhere) << GamePathText(found);
     EXPECT_EQ(found.Read(), link.Break == PathBreak::None);
     EXPECT_EQ(GamePathText(found).empty(), found.Read());
+    // The facts' English reason is the one the window and the command line give.
+    LanguageStrings table;
+    InitLanguageTable(table);
+    EXPECT_EQ(GamePathText(found), Messages(table).PathReason(found));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachLink, GamePathLinks, ::testing::Range<std::size_t>(0, std::size(Links)),

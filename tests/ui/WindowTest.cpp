@@ -999,7 +999,8 @@ private slots:
         QCOMPARE(dialogs->OtherDialogs[2], std::pair(FileKind::Patch, QDir(dir->Path()).filePath("hack.bps")));
         // Save first, saved, wrong game, not the release, written.
         QCOMPARE(dialogs->Messages.size(), std::size_t { 5 });
-        QCOMPARE(dialogs->Messages[3].Text, form->Text(Row::PatchNotRelease).arg(QDir::toNativeSeparators(image)));
+        QCOMPARE(dialogs->Messages[3].Text,
+            form->Text(Row::PatchNotRelease).arg(QDir::toNativeSeparators(image)) + ' ' + form->Text(Row::PatchAnyway));
         const Bytes written = testing::ReadAll(patch.toStdString());
         QCOMPARE(dialogs->Messages[4].Text,
             form->Text(Row::PatchWritten).arg(QDir::toNativeSeparators(patch)).arg(written.size()));

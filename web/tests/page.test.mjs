@@ -223,7 +223,10 @@ test("a patch from the unmodified image, applied, gives the edited image as the 
   await page.button("Create Patch").click();
   const patchDownload = page.page.waitForEvent("download");
   await (await chooser).setFiles(path);
-  assert.equal(await page.answer("Yes"), await page.text("PatchNotRelease", "patched.gba"));
+  assert.equal(
+    await page.answer("Yes"),
+    `${await page.text("PatchNotRelease", "patched.gba")} ${await page.text("PatchAnyway")}`,
+  );
   const patch = readFileSync(await (await patchDownload).path());
   assert.equal(await page.answer("OK"), await page.text("PatchWrittenHeld", "patched.bps", patch.length));
   assert.equal(downloads.length, 1);
