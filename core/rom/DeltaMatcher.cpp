@@ -11,10 +11,20 @@ namespace {
 enum Kind : int { SourceRead, SourceCopy, TargetCopy };
 
 constexpr std::uint64_t Largest = 0xFFFFFFFE; // offsets plus one fit the index
-constexpr std::uint64_t Empty = ~std::uint64_t { 0 }; // an empty slot, less one
 constexpr std::size_t KeyLength = 8; // bytes hashed for the index
+constexpr std::size_t TargetKeyLength = 4; // bytes hashed for the target's index
 constexpr std::uint64_t SourceStride = 8;
-constexpr std::uint64_t TargetStride = 4;
+// A match found by a search starts a copy where it saves this much (after its cost): a little
+// more where it breaks a run of carried bytes, which then costs another TargetRead.
+constexpr std::int64_t LeastTargetCopy = 1;
+constexpr std::int64_t LeastSourceCopy = 3;
+// Offsets searched from the one reached while only a short match was found, for a longer one
+// that starts there too (found at a later offset, extended back).
+constexpr std::uint64_t Probes = 16;
+// Bytes of a TargetCopy indexed, so that later copies find their nearest place.
+constexpr std::uint64_t CopyIndexed = 64;
+constexpr std::size_t Ways = 8; // candidates a slot of the target's index holds, the latest first
+constexpr std::size_t SourceWays = 4; // candidates a slot of the source's index holds
 // Matches this long or longer found without a search are taken without one.
 constexpr std::uint64_t GoodEnough = 32;
 // What a copy must save beyond a SourceRead at the same offset, for the SourceRead to come back.
@@ -27,6 +37,16 @@ std::uint64_t Load(const std::uint8_t* at)
     for (int i = 7; i >= 0; --i)
         value = (value << 8) | at[i];
     return value;
+}
+
+std::uint32_t Load32(const std::uint8_t* at)
+{
+    return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+std::uint32_t TargetKey(const std::uint8_t* at, int bits)
+{
+    return (Load32(at) * 0x9E3779B1u) >> (32 - bits);
 }
 
 std::uint32_t Key(const std::uint8_t* at, int bits)
@@ -93,22 +113,40 @@ DeltaMatcher::DeltaMatcher(std::span<const std::uint8_t> source, std::span<const
     : m_source(source)
     , m_target(target)
     , m_sourceBits(IndexBits(source.size(), SourceStride, 24))
-    , m_targetBits(IndexBits(target.size(), TargetStride, 20))
+    , m_targetBits(IndexBits(target.size(), 16, 20))
 {
 }
 
 bool DeltaMatcher::IndexSource(const ProgressCallback& progress)
 {
-    m_sourceIndex = NewLargeArray<std::uint32_t>(std::size_t { 1 } << m_sourceBits);
+    m_sourceIndex = NewLargeArray<std::uint32_t>((std::size_t { 1 } << m_sourceBits) * SourceWays);
     const std::uint64_t total = m_source.size() + m_target.size();
     const std::uint8_t* bytes = m_source.data();
     for (std::uint64_t at = 0; at + KeyLength <= m_source.size(); at += SourceStride) {
         if (progress && at % ProgressStep == 0 && !progress(at, total))
             return false;
-        if (!IsRun(Load(bytes + at)))
-            m_sourceIndex[Key(bytes + at, m_sourceBits)] = static_cast<std::uint32_t>(at + 1);
+        if (IsRun(Load(bytes + at)))
+            continue;
+        std::uint32_t* slot = &m_sourceIndex[std::size_t { Key(bytes + at, m_sourceBits) } * SourceWays];
+        for (std::size_t way = SourceWays - 1; way > 0; --way)
+            slot[way] = slot[way - 1];
+        slot[0] = static_cast<std::uint32_t>(at + 1);
     }
     return true;
+}
+
+// Puts the target's offset at in its slot, the latest first; runs of one byte are left out.
+void DeltaMatcher::IndexTarget(std::uint64_t at)
+{
+    if (at + TargetKeyLength > m_target.size())
+        return;
+    const std::uint32_t word = Load32(m_target.data() + at);
+    if (word == (word & 0xFF) * 0x01010101u)
+        return;
+    std::uint32_t* slot = &m_targetIndex[std::size_t { TargetKey(m_target.data() + at, m_targetBits) } * Ways];
+    for (std::size_t way = Ways - 1; way > 0; --way)
+        slot[way] = slot[way - 1];
+    slot[0] = static_cast<std::uint32_t>(at + 1);
 }
 
 // Keeps the match in best when it saves more than best does and at least least bytes.
@@ -127,11 +165,91 @@ void DeltaMatcher::Consider(Match& best, int kind, std::uint64_t start, std::uin
         best = { kind, start, length, from, gain };
 }
 
+// The match that saves most from at on, or none: the cheap tries first, then the indexes.
+DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& writer) const
+{
+    const std::uint8_t* from = m_source.data();
+    const std::uint8_t* to = m_target.data();
+    const std::uint64_t sourceSize = m_source.size();
+    const std::uint64_t size = m_target.size();
+    const std::uint64_t common = std::min(sourceSize, size);
+    const std::uint64_t left = size - at;
+    Match best;
+    // The same offset in the source: a short run only where it ends the target.
+    if (at < common && from[at] == to[at]) {
+        const std::uint64_t run = SameRun(from + at, to + at, common - at);
+        Consider(best, SourceRead, at, run, at, writer, run >= 2 || at + run == size ? -1 : 1);
+    }
+    // The last copy, going on past what changed since.
+    if (m_sourceCopied) {
+        const std::int64_t offset = static_cast<std::int64_t>(at) + m_sourceShift;
+        if (offset >= 0 && static_cast<std::uint64_t>(offset) < sourceSize && from[offset] == to[at]) {
+            const auto on = static_cast<std::uint64_t>(offset);
+            Consider(best, SourceCopy, at, SameRun(from + on, to + at, std::min(sourceSize - on, left)), on, writer, 2);
+        }
+    }
+    if (m_targetCopied) {
+        const std::int64_t offset = static_cast<std::int64_t>(at) + m_targetShift;
+        if (offset >= 0 && static_cast<std::uint64_t>(offset) < at && to[offset] == to[at]) {
+            const auto on = static_cast<std::uint64_t>(offset);
+            Consider(best, TargetCopy, at, SameRun(to + on, to + at, left), on, writer, 2);
+        }
+    }
+    // A run of the byte just written.
+    if (at > 0 && to[at] == to[at - 1])
+        Consider(best, TargetCopy, at, RepeatRun(to + at, left), at - 1, writer, 4);
+    // A search in both indexes, the match extended back over the bytes to be carried. Where
+    // only a short stretch at the same offset was found, the next few offsets are searched
+    // too, so that a long copy the stretch is part of (a list moved into free space over
+    // bytes the source has there too) is not passed by.
+    if (best.Length >= GoodEnough || left < TargetKeyLength)
+        return best;
+    const std::uint64_t probes = std::min<std::uint64_t>(Probes, left - TargetKeyLength + 1);
+    for (std::uint64_t probe = at; probe < at + probes; ++probe) {
+        if (probe > at && (best.Kind < 0 || best.Length >= GoodEnough))
+            break;
+        const std::uint64_t rest = size - probe;
+        if (rest >= KeyLength) {
+            const std::uint64_t word = Load(to + probe);
+            const std::uint32_t* slot = &m_sourceIndex[std::size_t { Key(to + probe, m_sourceBits) } * SourceWays];
+            for (std::size_t way = 0; way < SourceWays && slot[way] != 0; ++way) {
+                const std::uint64_t inSource = slot[way] - std::uint64_t { 1 };
+                if (Load(from + inSource) != word)
+                    continue;
+                std::uint64_t back = 0;
+                while (back < probe - m_literal && back < inSource && from[inSource - back - 1] == to[probe - back - 1])
+                    ++back;
+                const std::uint64_t length
+                    = back + SameRun(from + inSource, to + probe, std::min(sourceSize - inSource, rest));
+                if (probe - back <= at) // a copy from here on, not one that leaves bytes before it
+                    Consider(best, SourceCopy, probe - back, length, inSource - back, writer, LeastSourceCopy);
+            }
+        }
+        if (rest < TargetKeyLength)
+            continue;
+        const std::uint32_t* slot = &m_targetIndex[std::size_t { TargetKey(to + probe, m_targetBits) } * Ways];
+        const std::uint32_t head = Load32(to + probe);
+        for (std::size_t way = 0; way < Ways && slot[way] != 0; ++way) {
+            const std::uint64_t inTarget = slot[way] - std::uint64_t { 1 };
+            if (inTarget >= probe || Load32(to + inTarget) != head)
+                continue;
+            std::uint64_t back = 0;
+            while (back < probe - m_literal && back < inTarget && to[inTarget - back - 1] == to[probe - back - 1])
+                ++back;
+            const std::uint64_t length = back + SameRun(to + inTarget, to + probe, rest);
+            if (probe - back <= at)
+                Consider(best, TargetCopy, probe - back, length, inTarget - back, writer,
+                    probe - back == m_literal ? LeastTargetCopy : LeastTargetCopy + 1);
+        }
+    }
+    return best;
+}
+
 bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progress)
 {
     if (m_source.size() > Largest || m_target.size() > Largest || !IndexSource(progress))
         return false;
-    m_targetIndex = NewLargeArray<std::uint32_t>(std::size_t { 1 } << m_targetBits);
+    m_targetIndex = NewLargeArray<std::uint32_t>((std::size_t { 1 } << m_targetBits) * Ways);
     const std::uint8_t* from = m_source.data();
     const std::uint8_t* to = m_target.data();
     const std::uint64_t sourceSize = m_source.size();
@@ -140,12 +258,11 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
     const std::uint64_t total = sourceSize + size;
     std::uint64_t nextReport = ProgressStep;
 
-    std::uint64_t literal = 0; // the target's bytes from literal to at are to be carried
-    // Where the last copy of each kind would go on: source (or target) offset less target offset.
-    std::int64_t sourceShift = 0;
-    std::int64_t targetShift = 0;
-    bool sourceCopied = false;
-    bool targetCopied = false;
+    m_literal = 0;
+    m_sourceShift = 0;
+    m_targetShift = 0;
+    m_sourceCopied = false;
+    m_targetCopied = false;
     std::uint64_t at = 0;
     while (at < size) {
         if (progress && at >= nextReport) {
@@ -153,97 +270,49 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
             if (!progress(sourceSize + at, total))
                 return false;
         }
-        const std::uint64_t left = size - at;
-        Match best;
-        // The same offset in the source: a short run only where it ends the target.
-        if (at < common && from[at] == to[at]) {
-            const std::uint64_t run = SameRun(from + at, to + at, common - at);
-            Consider(best, SourceRead, at, run, at, writer, run >= 2 || at + run == size ? -1 : 1);
-        }
         // A byte changed in place, the same offset going on after it: carried, whatever else
         // the byte and those after it match.
-        if (best.Kind < 0 && at + 1 + KeyLength <= common && Load(from + at + 1) == Load(to + at + 1)) {
+        if (!(at < common && from[at] == to[at]) && at + 1 + KeyLength <= common
+            && Load(from + at + 1) == Load(to + at + 1)) {
             ++at;
             continue;
         }
-        // The last copy, going on past what changed since.
-        if (sourceCopied) {
-            const std::int64_t offset = static_cast<std::int64_t>(at) + sourceShift;
-            if (offset >= 0 && static_cast<std::uint64_t>(offset) < sourceSize && from[offset] == to[at]) {
-                const auto on = static_cast<std::uint64_t>(offset);
-                Consider(
-                    best, SourceCopy, at, SameRun(from + on, to + at, std::min(sourceSize - on, left)), on, writer, 2);
-            }
-        }
-        if (targetCopied) {
-            const std::int64_t offset = static_cast<std::int64_t>(at) + targetShift;
-            if (offset >= 0 && static_cast<std::uint64_t>(offset) < at && to[offset] == to[at]) {
-                const auto on = static_cast<std::uint64_t>(offset);
-                Consider(best, TargetCopy, at, SameRun(to + on, to + at, left), on, writer, 2);
-            }
-        }
-        // A run of the byte just written.
-        if (at > 0 && to[at] == to[at - 1])
-            Consider(best, TargetCopy, at, RepeatRun(to + at, left), at - 1, writer, 4);
-        // A search in both indexes, the match extended back over the bytes to be carried. Where
-        // only a short stretch at the same offset was found, the next few offsets are searched
-        // too, so that a long copy the stretch is part of (a list moved into free space over
-        // bytes the source has there too) is not passed by.
-        if (best.Length < GoodEnough && left >= KeyLength) {
-            const std::uint64_t probes = best.Kind == SourceRead ? std::min(SourceStride, left - KeyLength + 1) : 1;
-            for (std::uint64_t probe = at; probe < at + probes; ++probe) {
-                const std::uint64_t word = Load(to + probe);
-                const std::uint64_t rest = size - probe;
-                const std::uint64_t inSource = m_sourceIndex[Key(to + probe, m_sourceBits)] - std::uint64_t { 1 };
-                if (inSource != Empty && Load(from + inSource) == word) {
-                    std::uint64_t back = 0;
-                    while (
-                        back < probe - literal && back < inSource && from[inSource - back - 1] == to[probe - back - 1])
-                        ++back;
-                    const std::uint64_t length
-                        = back + SameRun(from + inSource, to + probe, std::min(sourceSize - inSource, rest));
-                    if (probe - back <= at) // a copy from here on, not one that leaves bytes before it
-                        Consider(best, SourceCopy, probe - back, length, inSource - back, writer, 3);
-                }
-                const std::uint64_t inTarget = m_targetIndex[Key(to + probe, m_targetBits)] - std::uint64_t { 1 };
-                if (inTarget < probe && Load(to + inTarget) == word) {
-                    std::uint64_t back = 0;
-                    while (back < probe - literal && back < inTarget && to[inTarget - back - 1] == to[probe - back - 1])
-                        ++back;
-                    const std::uint64_t length = back + SameRun(to + inTarget, to + probe, rest);
-                    if (probe - back <= at)
-                        Consider(best, TargetCopy, probe - back, length, inTarget - back, writer, 3);
-                }
-            }
+        Match best = Find(at, writer);
+        // A short copy is put off by a byte where the next offset's saves more, the byte carried.
+        if (best.Kind > SourceRead && best.Length < GoodEnough && at + 1 < size) {
+            const Match next = Find(at + 1, writer);
+            if (next.Kind >= 0 && next.Gain - (at == m_literal ? 2 : 1) > best.Gain)
+                best = Match {};
         }
         if (best.Kind < 0) {
             // Carried in the patch; indexed, so that later bytes may copy it.
-            if (at % TargetStride == 0 && left >= KeyLength && !IsRun(Load(to + at)))
-                m_targetIndex[Key(to + at, m_targetBits)] = static_cast<std::uint32_t>(at + 1);
+            IndexTarget(at);
             ++at;
             continue;
         }
-        if (best.Start > literal)
-            writer.TargetRead(m_target.subspan(literal, best.Start - literal));
+        if (best.Start > m_literal)
+            writer.TargetRead(m_target.subspan(m_literal, best.Start - m_literal));
         const std::int64_t shift = static_cast<std::int64_t>(best.From) - static_cast<std::int64_t>(best.Start);
         if (best.Kind == SourceRead) {
             writer.SourceRead(best.Length);
         } else if (best.Kind == SourceCopy) {
             writer.SourceCopy(best.Length, best.From);
-            sourceShift = shift;
-            sourceCopied = true;
+            m_sourceShift = shift;
+            m_sourceCopied = true;
         } else {
             writer.TargetCopy(best.Length, best.From);
+            for (std::uint64_t i = best.Start; i < best.Start + std::min<std::uint64_t>(best.Length, CopyIndexed); ++i)
+                IndexTarget(i);
             if (shift < -1) {
-                targetShift = shift;
-                targetCopied = true;
+                m_targetShift = shift;
+                m_targetCopied = true;
             }
         }
         at = best.Start + best.Length;
-        literal = at;
+        m_literal = at;
     }
-    if (size > literal)
-        writer.TargetRead(m_target.subspan(literal, size - literal));
+    if (size > m_literal)
+        writer.TargetRead(m_target.subspan(m_literal, size - m_literal));
     return !progress || progress(total, total);
 }
 

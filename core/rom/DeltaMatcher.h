@@ -42,6 +42,8 @@ private:
     };
 
     bool IndexSource(const ProgressCallback& progress);
+    void IndexTarget(std::uint64_t at);
+    Match Find(std::uint64_t at, const BpsPatchWriter& writer) const;
     void Consider(Match& best, int kind, std::uint64_t start, std::uint64_t length, std::uint64_t from,
         const BpsPatchWriter& writer, std::int64_t least) const;
 
@@ -53,6 +55,13 @@ private:
     // costs no pass of its own.
     LargeArray<std::uint32_t> m_sourceIndex;
     LargeArray<std::uint32_t> m_targetIndex;
+    // The target's bytes from m_literal to the offset reached are to be carried.
+    std::uint64_t m_literal = 0;
+    // Where the last copy of each kind would go on: source (or target) offset less target offset.
+    std::int64_t m_sourceShift = 0;
+    std::int64_t m_targetShift = 0;
+    bool m_sourceCopied = false;
+    bool m_targetCopied = false;
 };
 
 } // namespace zarnith
