@@ -198,10 +198,11 @@ DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& w
     // A run of the byte just written.
     if (at > 0 && to[at] == to[at - 1])
         Consider(best, TargetCopy, at, RepeatRun(to + at, left), at - 1, writer, 4);
-    // A search in both indexes, the match extended back over the bytes to be carried. Where
-    // only a short stretch at the same offset was found, the next few offsets are searched
-    // too, so that a long copy the stretch is part of (a list moved into free space over
-    // bytes the source has there too) is not passed by.
+    // A search in both indexes, every candidate of a slot extended back over the bytes to be
+    // carried and forward, and kept by what it saves after its cost (a copy from nearer the last
+    // one costs fewer bytes of offset). While only a short match was found, the next offsets are
+    // searched too, so that a long copy it is part of (a list moved into free space over bytes
+    // the source has there too, text whose later words were copied together) is not passed by.
     if (best.Length >= GoodEnough || left < TargetKeyLength)
         return best;
     const std::uint64_t probes = std::min<std::uint64_t>(Probes, left - TargetKeyLength + 1);
@@ -277,13 +278,7 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
             ++at;
             continue;
         }
-        Match best = Find(at, writer);
-        // A short copy is put off by a byte where the next offset's saves more, the byte carried.
-        if (best.Kind > SourceRead && best.Length < GoodEnough && at + 1 < size) {
-            const Match next = Find(at + 1, writer);
-            if (next.Kind >= 0 && next.Gain - (at == m_literal ? 2 : 1) > best.Gain)
-                best = Match {};
-        }
+        const Match best = Find(at, writer);
         if (best.Kind < 0) {
             // Carried in the patch; indexed, so that later bytes may copy it.
             IndexTarget(at);

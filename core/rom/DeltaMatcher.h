@@ -11,9 +11,12 @@
 namespace zarnith {
 
 // Chooses the actions of a BPS patch from source to target, both held whole, by what each costs
-// in the patch. The source is indexed by a hash of the 8 bytes at every 8th offset, and the
-// target written so far (the bytes carried in the patch) at every 4th offset as it goes, one
-// offset a slot, runs of one byte left out; a match found there is extended both ways. Before any
+// in the patch. The source is indexed by a hash of the 8 bytes at every 8th offset, four offsets
+// a slot, and the target written so far (every byte carried in the patch, and the first bytes of
+// each TargetCopy) by a hash of the 4 bytes at every offset as it goes, eight offsets a slot, the
+// latest first; runs of one byte are left out. Every candidate found is extended both ways and
+// weighed by what it saves after its cost, offset included, so that of the places a word of text
+// was written before the one nearest the last copy is taken. Before any
 // search it tries what costs least: the source at the same offset (SourceRead), the source or the
 // target further along the last copy (a copy that goes on past a few changed bytes, as code that
 // moved does past its changed pointer words, for a byte or two of offset instead of a search and
