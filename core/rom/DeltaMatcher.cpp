@@ -29,6 +29,9 @@ constexpr std::size_t SourceWays = 4; // candidates a slot of the source's index
 constexpr std::uint64_t GoodEnough = 32;
 // What a copy must save beyond a SourceRead at the same offset, for the SourceRead to come back.
 constexpr std::int64_t ComeBack = 4;
+// Offsets ahead of the one searched whose index slots are asked for early.
+constexpr std::uint64_t Ahead = 3;
+constexpr std::uint64_t ProbesAhead = 2;
 constexpr std::uint64_t ProgressStep = std::uint64_t { 1 } << 20;
 
 std::uint64_t Load(const std::uint8_t* at)
@@ -49,9 +52,56 @@ std::uint32_t TargetKey(const std::uint8_t* at, int bits)
     return (Load32(at) * 0x9E3779B1u) >> (32 - bits);
 }
 
-std::uint32_t Key(const std::uint8_t* at, int bits)
+// A second hash of the target's key, for its tag.
+std::uint64_t TargetHash(const std::uint8_t* at)
 {
-    return static_cast<std::uint32_t>((Load(at) * 0x9E3779B97F4A7C15ULL) >> (64 - bits));
+    return Load32(at) * 0x9E3779B97F4A7C15ULL;
+}
+
+std::uint64_t Hash(const std::uint8_t* at)
+{
+    return Load(at) * 0x9E3779B97F4A7C15ULL;
+}
+
+// The slot of a hash: its top bits.
+std::size_t Slot(std::uint64_t hash, int bits)
+{
+    return static_cast<std::size_t>(hash >> (64 - bits));
+}
+
+// The bits of a hash below its slot's, kept in an index entry beside the offset: an entry whose
+// tag differs holds other bytes, and is passed by without reading the image there.
+std::uint32_t Tag(std::uint64_t hash, int bits, int tagBits)
+{
+    if (tagBits == 0)
+        return 0;
+    return static_cast<std::uint32_t>(hash >> (64 - bits - tagBits)) & ((std::uint32_t { 1 } << tagBits) - 1);
+}
+
+// Asks for the cache line at to be fetched early; nothing else.
+void Prefetch(const void* at)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(at);
+#else
+    (void)at;
+#endif
+}
+
+// Bits an index entry needs for the numbers 1 to count; the rest of its 32 hold a tag.
+int EntryBits(std::uint64_t count)
+{
+    return static_cast<int>(std::bit_width(count));
+}
+
+std::uint32_t Mask(int bits)
+{
+    return bits < 32 ? (std::uint32_t { 1 } << bits) - 1 : ~std::uint32_t { 0 };
+}
+
+std::uint32_t Entry(std::uint64_t number, std::uint32_t tag, int entryBits)
+{
+    return static_cast<std::uint32_t>(number) | (entryBits < 32 ? tag << entryBits : 0);
 }
 
 // Whether the eight bytes of a key are one byte repeated: runs are found without the index, and
@@ -114,6 +164,8 @@ DeltaMatcher::DeltaMatcher(std::span<const std::uint8_t> source, std::span<const
     , m_target(target)
     , m_sourceBits(IndexBits(source.size(), SourceStride, 24))
     , m_targetBits(IndexBits(target.size(), 16, 20))
+    , m_sourceEntryBits(EntryBits(source.size() / SourceStride + 1))
+    , m_targetEntryBits(EntryBits(target.size() + 1))
 {
 }
 
@@ -122,15 +174,22 @@ bool DeltaMatcher::IndexSource(const ProgressCallback& progress)
     m_sourceIndex = NewLargeArray<std::uint32_t>((std::size_t { 1 } << m_sourceBits) * SourceWays);
     const std::uint64_t total = m_source.size() + m_target.size();
     const std::uint8_t* bytes = m_source.data();
+    const int tagBits = 32 - m_sourceEntryBits;
+    // Slots are asked for a few keys ahead, so that their cache misses overlap.
+    constexpr std::uint64_t Soon = 16 * SourceStride;
     for (std::uint64_t at = 0; at + KeyLength <= m_source.size(); at += SourceStride) {
         if (progress && at % ProgressStep == 0 && !progress(at, total))
             return false;
-        if (IsRun(Load(bytes + at)))
+        if (at + Soon + KeyLength <= m_source.size())
+            Prefetch(&m_sourceIndex[Slot(Hash(bytes + at + Soon), m_sourceBits) * SourceWays]);
+        const std::uint64_t key = Load(bytes + at);
+        if (IsRun(key))
             continue;
-        std::uint32_t* slot = &m_sourceIndex[std::size_t { Key(bytes + at, m_sourceBits) } * SourceWays];
+        const std::uint64_t hash = key * 0x9E3779B97F4A7C15ULL;
+        std::uint32_t* slot = &m_sourceIndex[Slot(hash, m_sourceBits) * SourceWays];
         for (std::size_t way = SourceWays - 1; way > 0; --way)
             slot[way] = slot[way - 1];
-        slot[0] = static_cast<std::uint32_t>(at + 1);
+        slot[0] = Entry(at / SourceStride + 1, Tag(hash, m_sourceBits, tagBits), m_sourceEntryBits);
     }
     return true;
 }
@@ -146,7 +205,7 @@ void DeltaMatcher::IndexTarget(std::uint64_t at)
     std::uint32_t* slot = &m_targetIndex[std::size_t { TargetKey(m_target.data() + at, m_targetBits) } * Ways];
     for (std::size_t way = Ways - 1; way > 0; --way)
         slot[way] = slot[way - 1];
-    slot[0] = static_cast<std::uint32_t>(at + 1);
+    slot[0] = Entry(at + 1, Tag(TargetHash(m_target.data() + at), 0, 32 - m_targetEntryBits), m_targetEntryBits);
 }
 
 // Keeps the match in best when it saves more than best does and at least least bytes.
@@ -205,16 +264,32 @@ DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& w
     // the source has there too, text whose later words were copied together) is not passed by.
     if (best.Length >= GoodEnough || left < TargetKeyLength)
         return best;
+    // The slots of an offset a little further on, searched next while bytes are carried.
+    if (left >= Ahead + KeyLength) {
+        Prefetch(&m_sourceIndex[Slot(Hash(to + at + Ahead), m_sourceBits) * SourceWays]);
+        Prefetch(&m_targetIndex[std::size_t { TargetKey(to + at + Ahead, m_targetBits) } * Ways]);
+    }
     const std::uint64_t probes = std::min<std::uint64_t>(Probes, left - TargetKeyLength + 1);
+    const std::uint32_t sourceNumber = Mask(m_sourceEntryBits);
+    const std::uint32_t targetNumber = Mask(m_targetEntryBits);
     for (std::uint64_t probe = at; probe < at + probes; ++probe) {
         if (probe > at && (best.Kind < 0 || best.Length >= GoodEnough))
             break;
         const std::uint64_t rest = size - probe;
+        // The slots of the probes after this one, so that their cache misses overlap.
+        if (probe + ProbesAhead < at + probes && rest >= ProbesAhead + KeyLength) {
+            Prefetch(&m_sourceIndex[Slot(Hash(to + probe + ProbesAhead), m_sourceBits) * SourceWays]);
+            Prefetch(&m_targetIndex[std::size_t { TargetKey(to + probe + ProbesAhead, m_targetBits) } * Ways]);
+        }
         if (rest >= KeyLength) {
             const std::uint64_t word = Load(to + probe);
-            const std::uint32_t* slot = &m_sourceIndex[std::size_t { Key(to + probe, m_sourceBits) } * SourceWays];
+            const std::uint64_t hash = word * 0x9E3779B97F4A7C15ULL;
+            const std::uint32_t* slot = &m_sourceIndex[Slot(hash, m_sourceBits) * SourceWays];
+            const std::uint32_t tag = Entry(0, Tag(hash, m_sourceBits, 32 - m_sourceEntryBits), m_sourceEntryBits);
             for (std::size_t way = 0; way < SourceWays && slot[way] != 0; ++way) {
-                const std::uint64_t inSource = slot[way] - std::uint64_t { 1 };
+                if ((slot[way] & ~sourceNumber) != tag)
+                    continue;
+                const std::uint64_t inSource = ((slot[way] & sourceNumber) - std::uint64_t { 1 }) * SourceStride;
                 if (Load(from + inSource) != word)
                     continue;
                 std::uint64_t back = 0;
@@ -230,8 +305,11 @@ DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& w
             continue;
         const std::uint32_t* slot = &m_targetIndex[std::size_t { TargetKey(to + probe, m_targetBits) } * Ways];
         const std::uint32_t head = Load32(to + probe);
+        const std::uint32_t tag = Entry(0, Tag(TargetHash(to + probe), 0, 32 - m_targetEntryBits), m_targetEntryBits);
         for (std::size_t way = 0; way < Ways && slot[way] != 0; ++way) {
-            const std::uint64_t inTarget = slot[way] - std::uint64_t { 1 };
+            if ((slot[way] & ~targetNumber) != tag)
+                continue;
+            const std::uint64_t inTarget = (slot[way] & targetNumber) - std::uint64_t { 1 };
             if (inTarget >= probe || Load32(to + inTarget) != head)
                 continue;
             std::uint64_t back = 0;

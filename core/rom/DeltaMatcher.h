@@ -54,8 +54,11 @@ private:
     std::span<const std::uint8_t> m_target;
     int m_sourceBits;
     int m_targetBits;
-    // Each slot holds an offset plus one, or 0 for none: zeroed memory from the system, which
-    // costs no pass of its own.
+    // Bits of an index entry that hold its offset (the source's in strides); the rest hold a tag.
+    int m_sourceEntryBits;
+    int m_targetEntryBits;
+    // Each slot holds entries of an offset plus one (the source's in strides) and a tag, or 0 for
+    // none: zeroed memory from the system, which costs no pass of its own.
     LargeArray<std::uint32_t> m_sourceIndex;
     LargeArray<std::uint32_t> m_targetIndex;
     // The target's bytes from m_literal to the offset reached are to be carried.
