@@ -1,6 +1,7 @@
 #include "rom/DeltaMatcher.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -32,6 +33,9 @@ constexpr std::int64_t ComeBack = 4;
 // Offsets ahead of the one searched whose index slots are asked for early.
 constexpr std::uint64_t Ahead = 3;
 constexpr std::uint64_t ProbesAhead = 2;
+// Changed bytes, and stretches between them, that a SourceCopy is taken back over.
+constexpr std::uint64_t MostChanged = 8;
+constexpr std::size_t MostStretches = 8;
 constexpr std::uint64_t ProgressStep = std::uint64_t { 1 } << 20;
 
 std::uint64_t Load(const std::uint8_t* at)
@@ -324,6 +328,65 @@ DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& w
     return best;
 }
 
+// Before a SourceCopy, the carried bytes that the same shift gives too, past a few changed bytes
+// between (a pointer word changed in code that moved, found by the index only past it): copied
+// where that costs less than carrying them, the copy after each then needing a byte of offset.
+void DeltaMatcher::CopyBefore(BpsPatchWriter& writer, Match& best)
+{
+    const std::int64_t shift = static_cast<std::int64_t>(best.From) - static_cast<std::int64_t>(best.Start);
+    const std::uint8_t* from = m_source.data();
+    const std::uint8_t* to = m_target.data();
+    const auto alike = [&](std::uint64_t at) {
+        const std::int64_t offset = static_cast<std::int64_t>(at) + shift;
+        return offset >= 0 && static_cast<std::uint64_t>(offset) < m_source.size() && from[offset] == to[at];
+    };
+    while (best.Start > m_literal && alike(best.Start - 1)) {
+        --best.Start;
+        --best.From;
+        ++best.Length;
+    }
+    struct Stretch
+    {
+        std::uint64_t Begin;
+        std::uint64_t End;
+    };
+    std::array<Stretch, MostStretches> stretches {};
+    std::size_t count = 0;
+    std::uint64_t start = best.Start; // of the first copy so far
+    std::size_t copyCost = writer.SourceCopyCost(best.Length, best.From);
+    std::uint64_t copyLength = best.Length;
+    while (count < MostStretches && start > m_literal) {
+        std::uint64_t end = start;
+        while (end > m_literal && start - end < MostChanged && !alike(end - 1))
+            --end;
+        if (end == m_literal || alike(end - 1) == false)
+            break;
+        std::uint64_t begin = end;
+        while (begin > m_literal && alike(begin - 1))
+            --begin;
+        const std::uint64_t length = end - begin;
+        const auto from = static_cast<std::uint64_t>(static_cast<std::int64_t>(begin) + shift);
+        const std::size_t carried = BpsPatchWriter::TargetReadCost(start - m_literal) + copyCost;
+        const std::size_t copied = (begin > m_literal ? BpsPatchWriter::TargetReadCost(begin - m_literal) : 0)
+            + writer.SourceCopyCost(length, from) + BpsPatchWriter::TargetReadCost(start - end)
+            + BpsPatchWriter::SourceReadCost(copyLength) + 1;
+        if (copied >= carried)
+            break;
+        stretches[count++] = { begin, end };
+        copyCost = writer.SourceCopyCost(length, from);
+        copyLength = length;
+        start = begin;
+    }
+    while (count > 0) {
+        const Stretch stretch = stretches[--count];
+        if (stretch.Begin > m_literal)
+            writer.TargetRead(m_target.subspan(m_literal, stretch.Begin - m_literal));
+        writer.SourceCopy(
+            stretch.End - stretch.Begin, static_cast<std::uint64_t>(static_cast<std::int64_t>(stretch.Begin) + shift));
+        m_literal = stretch.End;
+    }
+}
+
 bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progress)
 {
     if (m_source.size() > Largest || m_target.size() > Largest || !IndexSource(progress))
@@ -356,13 +419,15 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
             ++at;
             continue;
         }
-        const Match best = Find(at, writer);
+        Match best = Find(at, writer);
         if (best.Kind < 0) {
             // Carried in the patch; indexed, so that later bytes may copy it.
             IndexTarget(at);
             ++at;
             continue;
         }
+        if (best.Kind == SourceCopy)
+            CopyBefore(writer, best);
         if (best.Start > m_literal)
             writer.TargetRead(m_target.subspan(m_literal, best.Start - m_literal));
         const std::int64_t shift = static_cast<std::int64_t>(best.From) - static_cast<std::int64_t>(best.Start);

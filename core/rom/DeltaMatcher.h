@@ -47,6 +47,7 @@ private:
     bool IndexSource(const ProgressCallback& progress);
     void IndexTarget(std::uint64_t at);
     Match Find(std::uint64_t at, const BpsPatchWriter& writer) const;
+    void CopyBefore(BpsPatchWriter& writer, Match& best);
     void Consider(Match& best, int kind, std::uint64_t start, std::uint64_t length, std::uint64_t from,
         const BpsPatchWriter& writer, std::int64_t least) const;
 
