@@ -14,18 +14,20 @@ enum Kind : int { SourceRead, SourceCopy, TargetCopy };
 constexpr std::uint64_t Largest = 0xFFFFFFFE; // offsets plus one fit the index
 constexpr std::size_t KeyLength = 8; // bytes hashed for the index
 constexpr std::size_t TargetKeyLength = 4; // bytes hashed for the target's index
-constexpr std::uint64_t SourceStride = 8;
-// A match found by a search starts a copy where it saves this much (after its cost): a little
-// more where it breaks a run of carried bytes, which then costs another TargetRead.
+constexpr std::uint64_t SourceStride = 4;
+// A match found by a search starts a copy where it saves this much (after its cost): more where
+// it breaks a run of carried bytes, as much as another TargetRead of that run's length costs.
 constexpr std::int64_t LeastTargetCopy = 1;
 constexpr std::int64_t LeastSourceCopy = 3;
 // Offsets searched from the one reached while only a short match was found, for a longer one
 // that starts there too (found at a later offset, extended back).
 constexpr std::uint64_t Probes = 16;
-// Bytes of a TargetCopy indexed, so that later copies find their nearest place.
+// Bytes of a TargetCopy indexed, so that later copies find their nearest place; and every
+// how many bytes of a SourceCopy, so that a later copy of what it wrote is found in the target.
 constexpr std::uint64_t CopyIndexed = 64;
+constexpr std::uint64_t SourceCopyStride = 4;
 constexpr std::size_t Ways = 8; // candidates a slot of the target's index holds, the latest first
-constexpr std::size_t SourceWays = 4; // candidates a slot of the source's index holds
+constexpr std::size_t SourceWays = 16; // candidates a slot of the source's index holds, a cache line
 // Matches this long or longer found without a search are taken without one.
 constexpr std::uint64_t GoodEnough = 32;
 // What a copy must save beyond a SourceRead at the same offset, for the SourceRead to come back.
@@ -161,12 +163,19 @@ int IndexBits(std::uint64_t size, std::uint64_t stride, int most)
     return bits;
 }
 
+// What a copy after carried bytes costs more, with bytes carried after it too: the TargetRead
+// that the run of carried bytes is split into, about as long as the part before the copy.
+std::int64_t Split(std::uint64_t carried)
+{
+    return carried == 0 ? 0 : static_cast<std::int64_t>(BpsPatchWriter::SourceReadCost(carried));
+}
+
 } // namespace
 
 DeltaMatcher::DeltaMatcher(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
     : m_source(source)
     , m_target(target)
-    , m_sourceBits(IndexBits(source.size(), SourceStride, 24))
+    , m_sourceBits(IndexBits(source.size(), SourceStride * SourceWays, 22))
     , m_targetBits(IndexBits(target.size(), 16, 20))
     , m_sourceEntryBits(EntryBits(source.size() / SourceStride + 1))
     , m_targetEntryBits(EntryBits(target.size() + 1))
@@ -302,7 +311,8 @@ DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& w
                 const std::uint64_t length
                     = back + SameRun(from + inSource, to + probe, std::min(sourceSize - inSource, rest));
                 if (probe - back <= at) // a copy from here on, not one that leaves bytes before it
-                    Consider(best, SourceCopy, probe - back, length, inSource - back, writer, LeastSourceCopy);
+                    Consider(best, SourceCopy, probe - back, length, inSource - back, writer,
+                        LeastSourceCopy + Split(probe - back - m_literal) - 1);
             }
         }
         if (rest < TargetKeyLength)
@@ -322,7 +332,7 @@ DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& w
             const std::uint64_t length = back + SameRun(to + inTarget, to + probe, rest);
             if (probe - back <= at)
                 Consider(best, TargetCopy, probe - back, length, inTarget - back, writer,
-                    probe - back == m_literal ? LeastTargetCopy : LeastTargetCopy + 1);
+                    probe - back == m_literal ? LeastTargetCopy : LeastTargetCopy + Split(probe - back - m_literal));
         }
     }
     return best;
@@ -435,6 +445,8 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
             writer.SourceRead(best.Length);
         } else if (best.Kind == SourceCopy) {
             writer.SourceCopy(best.Length, best.From);
+            for (std::uint64_t i = best.Start; i < best.Start + best.Length; i += SourceCopyStride)
+                IndexTarget(i);
             m_sourceShift = shift;
             m_sourceCopied = true;
         } else {
