@@ -35,21 +35,33 @@ constexpr std::int64_t ComeBack = 4;
 // Offsets ahead of the one searched whose index slots are asked for early.
 constexpr std::uint64_t Ahead = 3;
 constexpr std::uint64_t ProbesAhead = 2;
+// Bytes ahead of the one indexed whose slot is asked for early.
+constexpr std::uint64_t Soon = 16 * SourceStride;
 // Changed bytes, and stretches between them, that a SourceCopy is taken back over.
 constexpr std::uint64_t MostChanged = 8;
 constexpr std::size_t MostStretches = 8;
 constexpr std::uint64_t ProgressStep = std::uint64_t { 1 } << 20;
 
+// Eight bytes as a little-endian number: one load where the processor is little-endian.
 std::uint64_t Load(const std::uint8_t* at)
 {
     std::uint64_t value = 0;
-    for (int i = 7; i >= 0; --i)
-        value = (value << 8) | at[i];
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&value, at, 8);
+    } else {
+        for (int i = 7; i >= 0; --i)
+            value = (value << 8) | at[i];
+    }
     return value;
 }
 
 std::uint32_t Load32(const std::uint8_t* at)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, at, 4);
+        return value;
+    }
     return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
@@ -189,7 +201,6 @@ bool DeltaMatcher::IndexSource(const ProgressCallback& progress)
     const std::uint8_t* bytes = m_source.data();
     const int tagBits = 32 - m_sourceEntryBits;
     // Slots are asked for a few keys ahead, so that their cache misses overlap.
-    constexpr std::uint64_t Soon = 16 * SourceStride;
     for (std::uint64_t at = 0; at + KeyLength <= m_source.size(); at += SourceStride) {
         if (progress && at % ProgressStep == 0 && !progress(at, total))
             return false;
@@ -445,8 +456,11 @@ bool DeltaMatcher::Write(BpsPatchWriter& writer, const ProgressCallback& progres
             writer.SourceRead(best.Length);
         } else if (best.Kind == SourceCopy) {
             writer.SourceCopy(best.Length, best.From);
-            for (std::uint64_t i = best.Start; i < best.Start + best.Length; i += SourceCopyStride)
+            for (std::uint64_t i = best.Start; i < best.Start + best.Length; i += SourceCopyStride) {
+                if (i + Soon + TargetKeyLength <= best.Start + best.Length)
+                    Prefetch(&m_targetIndex[std::size_t { TargetKey(to + i + Soon, m_targetBits) } * Ways]);
                 IndexTarget(i);
+            }
             m_sourceShift = shift;
             m_sourceCopied = true;
         } else {
