@@ -22,6 +22,9 @@ constexpr std::int64_t LeastSourceCopy = 3;
 // Offsets searched from the one reached while only a short match was found, for a longer one
 // that starts there too (found at a later offset, extended back).
 constexpr std::uint64_t Probes = 16;
+// Of those, the ones the source's index is searched at: a match in the source from the offset
+// reached has a key indexed within the first stride past it, or the next.
+constexpr std::uint64_t SourceProbes = 2 * SourceStride;
 // Bytes of a TargetCopy indexed, so that later copies find their nearest place; and every
 // how many bytes of a SourceCopy, so that a later copy of what it wrote is found in the target.
 constexpr std::uint64_t CopyIndexed = 64;
@@ -302,10 +305,11 @@ DeltaMatcher::Match DeltaMatcher::Find(std::uint64_t at, const BpsPatchWriter& w
         const std::uint64_t rest = size - probe;
         // The slots of the probes after this one, so that their cache misses overlap.
         if (probe + ProbesAhead < at + probes && rest >= ProbesAhead + KeyLength) {
-            Prefetch(&m_sourceIndex[Slot(Hash(to + probe + ProbesAhead), m_sourceBits) * SourceWays]);
+            if (probe + ProbesAhead < at + SourceProbes)
+                Prefetch(&m_sourceIndex[Slot(Hash(to + probe + ProbesAhead), m_sourceBits) * SourceWays]);
             Prefetch(&m_targetIndex[std::size_t { TargetKey(to + probe + ProbesAhead, m_targetBits) } * Ways]);
         }
-        if (rest >= KeyLength) {
+        if (rest >= KeyLength && probe < at + SourceProbes) {
             const std::uint64_t word = Load(to + probe);
             const std::uint64_t hash = word * 0x9E3779B97F4A7C15ULL;
             const std::uint32_t* slot = &m_sourceIndex[Slot(hash, m_sourceBits) * SourceWays];
