@@ -21,7 +21,7 @@ constexpr std::int64_t LeastTargetCopy = 1;
 constexpr std::int64_t LeastSourceCopy = 3;
 // Offsets searched from the one reached while only a short match was found, for a longer one
 // that starts there too (found at a later offset, extended back).
-constexpr std::uint64_t Probes = 16;
+constexpr std::uint64_t Probes = 8;
 // Of those, the ones the source's index is searched at: a match in the source from the offset
 // reached has a key indexed within the first stride past it, or the next.
 constexpr std::uint64_t SourceProbes = 2 * SourceStride;
