@@ -2,7 +2,7 @@
 # Benchmarks the core open path and save against raw reads of the same 16 MiB image, and a BPS
 # patch between two 32 MiB images against reading both once. Then each synthetic hack pair
 # (tools/HackPairs.cpp): the size of the program's patch (zarnith --patch) beside the best-known BPS
-# creator's delta patch of the same pair (issue 40's figures) and their ratio, the old linear
+# creator's delta patch of the same pair (figures measured once, kept below) and their ratio, the old linear
 # writer's and the count of bytes that differ, and the patch's time (the best of three runs) and
 # peak memory beside reading both files whole with their CRC32s.
 set -euo pipefail
@@ -25,7 +25,7 @@ best_of_three() {
         cat "$pairs/time"
     done | awk 'NR == 1 || $1 < t { t = $1 } NR == 1 || $2 + $3 < c { c = $2 + $3 } $4 > m { m = $4 } END { print t, c, m }'
 }
-# That creator's delta patches of the pairs, in bytes (issue 40).
+# That creator's delta patches of the pairs, in bytes; 4,555,458 in all.
 declare -A creator=([revisions]=684423 [sister-games]=745677 [other-language]=1507094 [inserted-64KiB]=363491
     [inserted-32MiB]=466293 [scattered-edits]=1510 [names-moved]=236 [table-moved]=69 [grown-32MiB]=786665)
 total=0

@@ -11,18 +11,21 @@
 namespace zarnith {
 
 // Chooses the actions of a BPS patch from source to target, both held whole, by what each costs
-// in the patch. The source is indexed by a hash of the 8 bytes at every 8th offset, four offsets
-// a slot, and the target written so far (every byte carried in the patch, and the first bytes of
-// each TargetCopy) by a hash of the 4 bytes at every offset as it goes, eight offsets a slot, the
-// latest first; runs of one byte are left out. Every candidate found is extended both ways and
+// in the patch. The source is indexed by a hash of the 8 bytes at every 4th offset, sixteen
+// offsets a slot (a cache line), and the target written so far (every byte carried in the patch,
+// the first bytes of each TargetCopy and every 4th byte of each SourceCopy) by a hash of the 4
+// bytes at every offset as it goes, eight offsets a slot, the latest first; runs of one byte are
+// left out. Each entry carries a few more bits of its hash, so that most candidates of other
+// bytes are passed by without reading the image. Every candidate found is extended both ways and
 // weighed by what it saves after its cost, offset included, so that of the places a word of text
-// was written before the one nearest the last copy is taken. Before any
-// search it tries what costs least: the source at the same offset (SourceRead), the source or the
-// target further along the last copy (a copy that goes on past a few changed bytes, as code that
-// moved does past its changed pointer words, for a byte or two of offset instead of a search and
-// up to four), and a run of the byte just written (one TargetCopy, however long). A byte changed
-// in place with the same offset going on after it is carried without a search. Everything is
-// fixed-width and walked in order, so the same files make the same patch on every platform.
+// was written before the one nearest the last copy is taken; a SourceCopy is also taken back over
+// a few changed bytes where the bytes before them move with it. Before any search it tries what
+// costs least: the source at the same offset (SourceRead), the source or the target further along
+// the last copy (a copy that goes on past a few changed bytes, as code that moved does past its
+// changed pointer words, for a byte or two of offset instead of a search and up to four), and a
+// run of the byte just written (one TargetCopy, however long). A byte changed in place with the
+// same offset going on after it is carried without a search. Everything is fixed-width and
+// walked in order, so the same files make the same patch on every platform.
 class DeltaMatcher
 {
 public:
