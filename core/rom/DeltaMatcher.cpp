@@ -23,8 +23,8 @@ constexpr std::int64_t LeastSourceCopy = 3;
 // that starts there too (found at a later offset, extended back).
 constexpr std::uint64_t Probes = 8;
 // Of those, the ones the source's index is searched at: a match in the source from the offset
-// reached has a key indexed within the first stride past it, or the next.
-constexpr std::uint64_t SourceProbes = 2 * SourceStride;
+// reached has a key indexed within the first stride past it, or soon after.
+constexpr std::uint64_t SourceProbes = 6;
 // Bytes of a TargetCopy indexed, so that later copies find their nearest place; and every
 // how many bytes of a SourceCopy, so that a later copy of what it wrote is found in the target.
 constexpr std::uint64_t CopyIndexed = 64;
@@ -32,7 +32,7 @@ constexpr std::uint64_t SourceCopyStride = 4;
 constexpr std::size_t Ways = 8; // candidates a slot of the target's index holds, the latest first
 constexpr std::size_t SourceWays = 16; // candidates a slot of the source's index holds, a cache line
 // Matches this long or longer found without a search are taken without one.
-constexpr std::uint64_t GoodEnough = 32;
+constexpr std::uint64_t GoodEnough = 16;
 // What a copy must save beyond a SourceRead at the same offset, for the SourceRead to come back.
 constexpr std::int64_t ComeBack = 4;
 // Offsets ahead of the one searched whose index slots are asked for early.
@@ -191,7 +191,7 @@ DeltaMatcher::DeltaMatcher(std::span<const std::uint8_t> source, std::span<const
     : m_source(source)
     , m_target(target)
     , m_sourceBits(IndexBits(source.size(), SourceStride * SourceWays, 22))
-    , m_targetBits(IndexBits(target.size(), 16, 20))
+    , m_targetBits(IndexBits(target.size(), 32, 19))
     , m_sourceEntryBits(EntryBits(source.size() / SourceStride + 1))
     , m_targetEntryBits(EntryBits(target.size() + 1))
 {
