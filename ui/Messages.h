@@ -107,8 +107,8 @@ public:
     // How importing the text shown went; empty when there is nothing to tell. A refusal comes
     // with the notes of the lines read before it.
     std::string ImportReport(const ImportResult& result, const Document& document, std::string_view shown) const;
-    // A name typed for a move that is no move of the image, in the import's words.
-    std::string UnknownMove(std::string_view typed) const;
+    // A name or number typed for a move that is no move of the image, in the import's words.
+    std::string UnknownMove(std::string_view typed, const Document& document) const;
 
     std::string ImageInformation(const ImageFacts& facts, std::string_view shown) const;
     std::string Comparison(const TableComparison& comparison, const Document& document) const;

@@ -232,6 +232,19 @@ const char* ImportStatusName(ImportStatus status)
     return "NotEditable";
 }
 
+EditCommand EditCommandNamed(const std::string& command)
+{
+    if (command == "insert")
+        return EditCommand::Insert;
+    if (command == "delete")
+        return EditCommand::Delete;
+    if (command == "append")
+        return EditCommand::Append;
+    if (command == "remove")
+        return EditCommand::Remove;
+    return EditCommand::Change;
+}
+
 val Box(const MessageBoxText& shown)
 {
     val box = val::object();
@@ -364,7 +377,7 @@ public:
     }
     std::string Places() const { return m_words.Places(m_document); }
     std::string OpenTooLarge(const std::string& name) const { return m_words.OpenTooLarge(name); }
-    std::string UnknownMove(const std::string& typed) const { return m_words.UnknownMove(typed); }
+    std::string UnknownMove(const std::string& typed) const { return m_words.UnknownMove(typed, m_document); }
     std::string Exported(const std::string& name) const { return m_words.ExportReport(ExportOutcome::Exported, name); }
     std::string ImportReadFailed(const std::string& name) const { return m_words.ImportReadFailed(name); }
     std::string SaveReport(const std::string& status, const std::string& name) const
@@ -379,21 +392,14 @@ public:
     // An edit by the document's rules, and the entry to select after it.
     val Edit(const std::string& command, int s, int m)
     {
-        EditCommand edit = EditCommand::Change;
-        if (command == "insert")
-            edit = EditCommand::Insert;
-        else if (command == "delete")
-            edit = EditCommand::Delete;
-        else if (command == "append")
-            edit = EditCommand::Append;
-        else if (command == "remove")
-            edit = EditCommand::Remove;
-        const EditResult done = m_document.Edit(edit, s, m);
+        const EditResult done = m_document.Edit(EditCommandNamed(command), s, m);
         val result = val::object();
         result.set("changed", done.Changed);
         result.set("selected", done.Selected);
         return result;
     }
+    // Whether the edit takes the move field's move: the field is read only for those.
+    bool EditNeedsMove(const std::string& command) const { return NeedsMove(EditCommandNamed(command)); }
     int MoveIndexOf(int s) const { return m_document.MoveIndexOf(s); }
     std::string DeleteKeyCommand() const
     {
@@ -672,6 +678,7 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("importReadFailed", &WebDocument::ImportReadFailed)
         .function("saveReport", &WebDocument::SaveReport)
         .function("edit", &WebDocument::Edit)
+        .function("editNeedsMove", &WebDocument::EditNeedsMove)
         .function("moveIndexOf", &WebDocument::MoveIndexOf)
         .function("deleteKeyCommand", &WebDocument::DeleteKeyCommand);
 }

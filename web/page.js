@@ -177,12 +177,14 @@
   }
 
   // The edits by the document's rules, as the window's: what each needs, and the entry selected
-  // after it. A typed name that is no move is told, in the import's words, and nothing changes.
+  // after it. Only an edit that takes a move reads the move field: a typed name or number that is
+  // no move is told, in the import's words, and nothing changes.
   async function edit(command) {
     if (!state.view || !state.view.canEdit) return;
-    const m = chosenMove();
+    const needsMove = state.doc.editNeedsMove(command);
+    const m = needsMove ? chosenMove() : -1;
     const typed = $("move").value.trim();
-    if (m < 0 && typed) return tell(state.doc.unknownMove(typed));
+    if (needsMove && m < 0 && typed) return tell(state.doc.unknownMove(typed));
     const result = state.doc.edit(command, $("entries").selectedIndex, m);
     if (!result.changed) return;
     render(result.selected);

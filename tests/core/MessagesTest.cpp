@@ -61,8 +61,11 @@ TEST(Messages, EachResultComposedFromTheTable)
             "The table was not imported, and it stays as it was. Line 2 of m.txt: no move of this image is named "
             "\"\u00C3(tzend\".\n\nThe text is not UTF-8: it was read as Windows-1252.",
             "La table n'a pas été importée" },
-        { "unknown move", [](const Messages& m) { return m.UnknownMove("NOTAMOVE"); },
+        { "unknown move", [&](const Messages& m) { return m.UnknownMove("NOTAMOVE", repeated); },
             "no move of this image is named \"NOTAMOVE\".", "aucune attaque de cette rom ne s'appelle « NOTAMOVE »." },
+        { "number that is no move", [&](const Messages& m) { return m.UnknownMove("999", repeated); },
+            "999 is not a move of this image (its moves are 1 to 354).",
+            "999 n'est pas une attaque de cette rom (ses attaques vont de 1 à 354)." },
         { "save refused", [&](const Messages& m) { return m.SaveReport(SaveStatus::Replaced, repeated, "r.gba"); },
             "r.gba was not saved, and nothing was written to it: another file has taken its place since it was "
             "opened.",
