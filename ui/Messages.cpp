@@ -94,6 +94,11 @@ std::string Messages::Title(const Document& document, std::string_view name) con
     return Join(title, " \u2014 ");
 }
 
+std::string Messages::MarkedTitle(const Document& document, std::string_view name) const
+{
+    return Title(document, (document.IsModified() ? "*" : "") + std::string(name));
+}
+
 std::string Messages::Heading(const Document& document, std::string_view name) const
 {
     if (!document.IsOpen())

@@ -76,6 +76,9 @@ public:
     // game, whether it may only be read or viewed, whether the game reads its table, and the
     // places of its data that are not the game's own; "Zarnith" last.
     std::string Title(const Document& document, std::string_view name) const;
+    // The title as the window shows it: the name marked "*" first while the table has unsaved
+    // edits, where no narrow window cuts the mark off.
+    std::string MarkedTitle(const Document& document, std::string_view name) const;
     // The open image's game with its code and version byte, its name as the front end marks it,
     // then what the title says of it; empty when nothing is open.
     std::string Heading(const Document& document, std::string_view name) const;

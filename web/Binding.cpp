@@ -340,7 +340,7 @@ public:
 
     // Texts of the page that need no document result.
     std::string Text(int row) const { return m_words.Text(row); }
-    std::string Title(const std::string& name) const { return m_words.Title(m_document, name); }
+    std::string Title(const std::string& name) const { return m_words.MarkedTitle(m_document, name); }
     std::string Heading(const std::string& name) const { return m_words.Heading(m_document, name); }
     std::string MoveTooltip(int id) const { return m_words.MoveTooltip(id); }
     val UnexpectedError(const std::string& what) const { return Box(m_words.UnexpectedError(what)); }

@@ -140,7 +140,7 @@
     $("patch").disabled = !view.open;
 
     $("game").textContent = doc.heading(state.name + (view.modified ? " *" : ""));
-    document.title = doc.title(state.name + (view.modified ? "*" : ""));
+    document.title = doc.title(state.name);
   }
 
   function fillMoves() {

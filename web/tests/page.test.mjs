@@ -149,7 +149,7 @@ test("a write the browser refuses leaves the edits unsaved, and the next Save wr
   await page.button("Save").click();
   assert.equal(await page.answer("OK"), await page.text("SaveFailed", "refused.gba"));
   assert.deepEqual(await page.diskChanges(), []);
-  assert.match(await page.page.title(), /^refused\.gba\*/);
+  assert.match(await page.page.title(), /^\*refused\.gba —/);
   // The document's place went back with the file: no question of another program's change.
   await page.page.evaluate(() => (window.disk.fail = false));
   await page.button("Save").click();
@@ -230,7 +230,7 @@ test("a patch from the unmodified image, applied, gives the edited image as the 
   const image = await applyBps(readFileSync(path), patch);
   assert.ok(image.subarray(TableAt + 6, TableAt + 8).equals(Buffer.from([2, 0])));
   assert.ok(await page.button("Save").isHidden(), "Save is Download where the file cannot be written");
-  assert.match(await page.page.title(), /^patched\.gba\*/, "the edits stay unsaved");
+  assert.match(await page.page.title(), /^\*patched\.gba —/, "the edits stay unsaved");
 });
 
 // The page shows the core's composed texts, and follows the document's editing rules.
