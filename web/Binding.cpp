@@ -377,6 +377,11 @@ public:
     }
     std::string Places() const { return m_words.Places(m_document); }
     std::string OpenTooLarge(const std::string& name) const { return m_words.OpenTooLarge(name); }
+    // A patch's source refused before it is read: larger than any image the core handles.
+    std::string PatchTooLarge(const std::string& image) const
+    {
+        return m_words.PatchReport({ PatchStatus::TooLarge }, m_document, image, {});
+    }
     std::string UnknownMove(const std::string& typed) const { return m_words.UnknownMove(typed, m_document); }
     std::string Exported(const std::string& name) const { return m_words.ExportReport(ExportOutcome::Exported, name); }
     std::string ImportReadFailed(const std::string& name) const { return m_words.ImportReadFailed(name); }
@@ -673,6 +678,7 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("labels", &WebDocument::Labels)
         .function("places", &WebDocument::Places)
         .function("openTooLarge", &WebDocument::OpenTooLarge)
+        .function("patchTooLarge", &WebDocument::PatchTooLarge)
         .function("unknownMove", &WebDocument::UnknownMove)
         .function("exported", &WebDocument::Exported)
         .function("importReadFailed", &WebDocument::ImportReadFailed)

@@ -460,7 +460,7 @@
   // cannot write the opened file, its unsaved edits are put into the page's copy for the patch
   // (no question, no download), and taken out again afterwards, so that they stay unsaved.
   async function createPatch(file) {
-    if (file.size > state.view.largestFile) return tell(state.doc.openTooLarge(file.name));
+    if (file.size > state.view.largestFile) return tell(state.doc.patchTooLarge(file.name));
     await whole();
     const bytes = new Uint8Array(await file.arrayBuffer());
     const sha1 = await sha1Hex(bytes);

@@ -262,14 +262,17 @@ test("the page says and does what the window does", async () => {
   await (await chooser).setFiles(writeScratch("m.txt", Buffer.from("45\n\xc3\x28tzend\n", "latin1")));
   await page.settled();
   assert.match(await page.answer("OK"), /named "\u00C3\(tzend"\.\n\nThe text is not UTF-8: it was read as Windows-1252\.$/);
-  // A file larger than any image is refused before it is read.
-  await page.page.evaluate(() => {
-    const input = document.getElementById("rom-file");
-    const big = { name: "big.gba", size: 3 * 2 ** 30, slice: () => { throw new Error("read"); } };
-    Object.defineProperty(input, "files", { value: [big], configurable: true });
-    input.dispatchEvent(new Event("change"));
-  });
-  assert.equal(await page.answer("OK"), "big.gba could not be opened: it is larger than 256 MiB, the largest image this program handles.");
+  // A file larger than any image is refused before it is read, as the image or a patch's source.
+  for (const [id, told] of [["rom-file", "big.gba could not be opened: it is larger than 256 MiB, the largest image this program handles."],
+    ["source-file", await page.text("PatchNotWritten", await page.text("ReasonPatchTooLarge"))]]) {
+    await page.page.evaluate((id) => {
+      const input = document.getElementById(id);
+      const big = { name: "big.gba", size: 3 * 2 ** 30, slice: () => { throw new Error("read"); } };
+      Object.defineProperty(input, "files", { value: [big], configurable: true });
+      input.dispatchEvent(new Event("change"));
+    }, id);
+    assert.equal(await page.answer("OK"), told, id);
+  }
 });
 
 // The window's test works through five results and leaves its files and what it showed; the
