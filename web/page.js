@@ -473,18 +473,17 @@
       if (!state.handle && state.view.canSave && state.view.modified) {
         held = state.core.FS.readFile(state.path);
         const status = await runSave(async () => {});
-        if (!succeeded(status)) {
-          held = null;
-          return reportSave(status);
-        }
+        if (!succeeded(status)) return reportSave(status);
       }
       const name = `${baseName(state.name)}.bps`;
       const target = `${source.slice(0, source.lastIndexOf("/"))}/patch.bps`;
-      const result = state.doc.createPatch(source, target, file.name, name, !state.handle);
+      const result = state.doc.createPatch(source, target, file.name, name, held !== null);
       if (result.status === "Written") download(state.core.FS.readFile(target), name);
       dropFile(target);
       if (result.report) await tell(result.report);
     } finally {
+      // The page's copy as it was, however the patch ended: a save that failed part-way wrote
+      // into it too.
       dropFile(source);
       if (held) {
         state.core.FS.writeFile(state.path, held);

@@ -231,6 +231,11 @@ test("a patch from the unmodified image, applied, gives the edited image as the 
   assert.ok(image.subarray(TableAt + 6, TableAt + 8).equals(Buffer.from([2, 0])));
   assert.ok(await page.button("Save").isHidden(), "Save is Download where the file cannot be written");
   assert.match(await page.page.title(), /^\*patched\.gba —/, "the edits stay unsaved");
+  const unedited = await browser.page(); // without edits, the patch's message says none
+  await unedited.open(path);
+  await unedited.choose("Create Patch", path);
+  await unedited.answer("Yes");
+  assert.match(await unedited.answer("OK"), /^The patch was written to patched\.bps \(\d+ bytes\)\.$/);
 });
 
 // The page shows the core's composed texts, and follows the document's editing rules.
