@@ -329,14 +329,14 @@
     const answers = {};
     for (;;) {
       await before();
-      const result = state.doc.save(answers, state.name);
+      const result = state.doc.save(answers);
       const question = result.question;
       if (!question) return result.status;
       const answer = await ask(question.text, state.captions.warning, Buttons.yesNo, "no");
       answers[question.kind] = answer === "yes";
       if (answer !== "yes") {
         // Declined: the core's own answer for it, without asking again.
-        return state.doc.save(answers, state.name).status;
+        return state.doc.save(answers).status;
       }
     }
   }
