@@ -94,6 +94,11 @@ std::string Messages::Title(const Document& document, std::string_view name) con
     return Join(title, " \u2014 ");
 }
 
+std::string Messages::MarkedTitle(const Document& document, std::string_view name) const
+{
+    return Title(document, (document.IsModified() ? "*" : "") + std::string(name));
+}
+
 std::string Messages::Heading(const Document& document, std::string_view name) const
 {
     if (!document.IsOpen())
@@ -362,8 +367,10 @@ std::string Messages::ImportReadFailed(std::string_view shown) const
     return Fill(Text(Row::ImportReadFailed), shown);
 }
 
-std::string Messages::UnknownMove(std::string_view typed) const
+std::string Messages::UnknownMove(std::string_view typed, const Document& document) const
 {
+    if (!typed.empty() && std::all_of(typed.begin(), typed.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return Fill(Text(Row::ReasonNotAMove), typed, document.LargestMove());
     return Fill(Text(Row::ReasonUnknownName), typed);
 }
 
@@ -376,7 +383,7 @@ std::string Messages::RefusalReason(const TextRefusal& refusal, const Document& 
     case TextProblem::NotText:
         return Text(Row::ReasonNotText);
     case TextProblem::UnknownName:
-        return UnknownMove(refusal.Word);
+        return UnknownMove(refusal.Word, document);
     case TextProblem::NotAMove:
         return Fill(Text(Row::ReasonNotAMove), refusal.Word, document.LargestMove());
     case TextProblem::TooManyEntries:

@@ -76,6 +76,9 @@ public:
     // game, whether it may only be read or viewed, whether the game reads its table, and the
     // places of its data that are not the game's own; "Zarnith" last.
     std::string Title(const Document& document, std::string_view name) const;
+    // The title as the window shows it: the name marked "*" first while the table has unsaved
+    // edits, where no narrow window cuts the mark off.
+    std::string MarkedTitle(const Document& document, std::string_view name) const;
     // The open image's game with its code and version byte, its name as the front end marks it,
     // then what the title says of it; empty when nothing is open.
     std::string Heading(const Document& document, std::string_view name) const;
@@ -109,8 +112,8 @@ public:
     std::string ImportReport(const ImportResult& result, const Document& document, std::string_view shown) const;
     // Each note of an import on a line of its own, all of them.
     std::vector<std::string> NoteLines(const std::vector<TextNote>& notes, const Document& document) const;
-    // A name typed for a move that is no move of the image, in the import's words.
-    std::string UnknownMove(std::string_view typed) const;
+    // A name or number typed for a move that is no move of the image, in the import's words.
+    std::string UnknownMove(std::string_view typed, const Document& document) const;
 
     std::string ImageInformation(const ImageFacts& facts, std::string_view shown) const;
     std::string Comparison(const TableComparison& comparison, const Document& document) const;

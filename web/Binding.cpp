@@ -171,52 +171,6 @@ const char* NoteKindName(TextNoteKind kind)
     return "Windows1252";
 }
 
-const char* PathBreakName(PathBreak link)
-{
-    switch (link) {
-    case PathBreak::None:
-        return "None";
-    case PathBreak::EndOfFile:
-        return "EndOfFile";
-    case PathBreak::WordsDiffer:
-        return "WordsDiffer";
-    case PathBreak::CommandTableOutside:
-        return "CommandTableOutside";
-    case PathBreak::CommandTablePastEnd:
-        return "CommandTablePastEnd";
-    case PathBreak::FirstCommandMoved:
-        return "FirstCommandMoved";
-    case PathBreak::FirstCommandJumps:
-        return "FirstCommandJumps";
-    case PathBreak::CallMoved:
-        return "CallMoved";
-    case PathBreak::AbilityEffectsJump:
-        return "AbilityEffectsJump";
-    case PathBreak::LoadMoved:
-        return "LoadMoved";
-    case PathBreak::AttackChecksChanged:
-        return "AttackChecksChanged";
-    case PathBreak::CallChanged:
-        return "CallChanged";
-    case PathBreak::AbilityEffectsChanged:
-        return "AbilityEffectsChanged";
-    case PathBreak::SoundproofCaseChanged:
-        break;
-    }
-    return "SoundproofCaseChanged";
-}
-
-// Whether the game reads the table, and where not, the broken link: the page words the reason.
-val PathValue(const GamePath& path)
-{
-    val result = val::object();
-    result.set("read", path.Read());
-    result.set("link", PathBreakName(path.Break));
-    result.set("elsewhere", path.Elsewhere ? val(*path.Elsewhere) : val::null());
-    result.set("own", path.Own);
-    return result;
-}
-
 const char* ImportStatusName(ImportStatus status)
 {
     switch (status) {
@@ -230,6 +184,19 @@ const char* ImportStatusName(ImportStatus status)
         break;
     }
     return "NotEditable";
+}
+
+EditCommand EditCommandNamed(const std::string& command)
+{
+    if (command == "insert")
+        return EditCommand::Insert;
+    if (command == "delete")
+        return EditCommand::Delete;
+    if (command == "append")
+        return EditCommand::Append;
+    if (command == "remove")
+        return EditCommand::Remove;
+    return EditCommand::Change;
 }
 
 val Box(const MessageBoxText& shown)
@@ -326,8 +293,7 @@ public:
     }
 
     // Texts of the page that need no document result.
-    std::string Text(int row) const { return m_words.Text(row); }
-    std::string Title(const std::string& name) const { return m_words.Title(m_document, name); }
+    std::string Title(const std::string& name) const { return m_words.MarkedTitle(m_document, name); }
     std::string Heading(const std::string& name) const { return m_words.Heading(m_document, name); }
     std::string MoveTooltip(int id) const { return m_words.MoveTooltip(id); }
     val UnexpectedError(const std::string& what) const { return Box(m_words.UnexpectedError(what)); }
@@ -362,9 +328,13 @@ public:
             labels.set(id, m_words.Caption(row));
         return labels;
     }
-    std::string Places() const { return m_words.Places(m_document); }
     std::string OpenTooLarge(const std::string& name) const { return m_words.OpenTooLarge(name); }
-    std::string UnknownMove(const std::string& typed) const { return m_words.UnknownMove(typed); }
+    // A patch's source refused before it is read: larger than any image the core handles.
+    std::string PatchTooLarge(const std::string& image) const
+    {
+        return m_words.PatchReport({ PatchStatus::TooLarge }, m_document, image, {});
+    }
+    std::string UnknownMove(const std::string& typed) const { return m_words.UnknownMove(typed, m_document); }
     std::string Exported(const std::string& name) const { return m_words.ExportReport(ExportOutcome::Exported, name); }
     std::string ImportReadFailed(const std::string& name) const { return m_words.ImportReadFailed(name); }
     std::string SaveReport(const std::string& status, const std::string& name) const
@@ -379,21 +349,14 @@ public:
     // An edit by the document's rules, and the entry to select after it.
     val Edit(const std::string& command, int s, int m)
     {
-        EditCommand edit = EditCommand::Change;
-        if (command == "insert")
-            edit = EditCommand::Insert;
-        else if (command == "delete")
-            edit = EditCommand::Delete;
-        else if (command == "append")
-            edit = EditCommand::Append;
-        else if (command == "remove")
-            edit = EditCommand::Remove;
-        const EditResult done = m_document.Edit(edit, s, m);
+        const EditResult done = m_document.Edit(EditCommandNamed(command), s, m);
         val result = val::object();
         result.set("changed", done.Changed);
         result.set("selected", done.Selected);
         return result;
     }
+    // Whether the edit takes the move field's move: the field is read only for those.
+    bool EditNeedsMove(const std::string& command) const { return NeedsMove(EditCommandNamed(command)); }
     int MoveIndexOf(int s) const { return m_document.MoveIndexOf(s); }
     std::string DeleteKeyCommand() const
     {
@@ -432,7 +395,6 @@ public:
         state.set("code", std::string(game.Code));
         state.set("revision", game.Revision);
         state.set("tableWordAt", game.TableWordAt);
-        state.set("readByGame", PathValue(m_document.ReadByGame()));
         state.set("tableWord", rom.TableWord().value_or(0));
         state.set("hasTableWord", rom.TableWord().has_value());
         state.set("soundMovesOffset", rom.SoundMovesOffset());
@@ -457,18 +419,13 @@ public:
         return names;
     }
 
-    bool Change(int s, int m) { return m_document.Change(s, m); }
-    bool Insert(int s, int m) { return m_document.Insert(s, m); }
-    bool Delete(int s) { return m_document.Delete(s); }
-    bool Append(int m) { return m_document.Append(m); }
-    bool Remove(int s) { return m_document.Remove(s); }
     bool Undo() { return m_document.Undo(); }
     bool Redo() { return m_document.Redo(); }
     bool RestoreGameTable() { return m_document.RestoreGameTable(); }
 
     // answers: { overwrite, move, grow } as far as known; a question without an answer is
     // declined and returned.
-    val Save(val answers, const std::string& name)
+    val Save(val answers)
     {
         Question asked;
         auto answer = [&](const char* kind, std::uint32_t a, std::uint32_t b) {
@@ -499,7 +456,6 @@ public:
             question.set("text", m_words.Question(kind, asked.A, asked.B, m_document));
         }
         result.set("question", question);
-        result.set("report", m_words.SaveReport(status, m_document, name));
         return result;
     }
 
@@ -552,7 +508,6 @@ public:
         result.set("tableEntries", facts.TableEntries);
         result.set("tableWord", facts.TableWord ? val(*facts.TableWord) : val::null());
         result.set("tableWordAt", facts.TableWordAt);
-        result.set("readByGame", PathValue(facts.ReadByGame));
         result.set("namesRead", facts.NamesRead);
         result.set("namesWordRead", facts.NamesWordRead);
         result.set("namesWordAt", facts.NamesWordAt);
@@ -641,11 +596,6 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("close", &WebDocument::Close)
         .function("state", &WebDocument::State)
         .function("names", &WebDocument::Names)
-        .function("change", &WebDocument::Change)
-        .function("insert", &WebDocument::Insert)
-        .function("deleteEntry", &WebDocument::Delete)
-        .function("append", &WebDocument::Append)
-        .function("removeEntry", &WebDocument::Remove)
         .function("undo", &WebDocument::Undo)
         .function("redo", &WebDocument::Redo)
         .function("restoreGameTable", &WebDocument::RestoreGameTable)
@@ -657,7 +607,6 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("compare", &WebDocument::Compare)
         .function("checkPatchSource", &WebDocument::CheckPatchSource)
         .function("createPatch", &WebDocument::CreatePatch)
-        .function("text", &WebDocument::Text)
         .function("title", &WebDocument::Title)
         .function("heading", &WebDocument::Heading)
         .function("moveTooltip", &WebDocument::MoveTooltip)
@@ -665,13 +614,14 @@ EMSCRIPTEN_BINDINGS(zarnith)
         .function("question", &WebDocument::FileQuestionText)
         .function("captions", &WebDocument::Captions)
         .function("labels", &WebDocument::Labels)
-        .function("places", &WebDocument::Places)
         .function("openTooLarge", &WebDocument::OpenTooLarge)
+        .function("patchTooLarge", &WebDocument::PatchTooLarge)
         .function("unknownMove", &WebDocument::UnknownMove)
         .function("exported", &WebDocument::Exported)
         .function("importReadFailed", &WebDocument::ImportReadFailed)
         .function("saveReport", &WebDocument::SaveReport)
         .function("edit", &WebDocument::Edit)
+        .function("editNeedsMove", &WebDocument::EditNeedsMove)
         .function("moveIndexOf", &WebDocument::MoveIndexOf)
         .function("deleteKeyCommand", &WebDocument::DeleteKeyCommand);
 }

@@ -140,7 +140,7 @@
     $("patch").disabled = !view.open;
 
     $("game").textContent = doc.heading(state.name + (view.modified ? " *" : ""));
-    document.title = doc.title(state.name + (view.modified ? "*" : ""));
+    document.title = doc.title(state.name);
   }
 
   function fillMoves() {
@@ -177,12 +177,14 @@
   }
 
   // The edits by the document's rules, as the window's: what each needs, and the entry selected
-  // after it. A typed name that is no move is told, in the import's words, and nothing changes.
+  // after it. Only an edit that takes a move reads the move field: a typed name or number that is
+  // no move is told, in the import's words, and nothing changes.
   async function edit(command) {
     if (!state.view || !state.view.canEdit) return;
-    const m = chosenMove();
+    const needsMove = state.doc.editNeedsMove(command);
+    const m = needsMove ? chosenMove() : -1;
     const typed = $("move").value.trim();
-    if (m < 0 && typed) return tell(state.doc.unknownMove(typed));
+    if (needsMove && m < 0 && typed) return tell(state.doc.unknownMove(typed));
     const result = state.doc.edit(command, $("entries").selectedIndex, m);
     if (!result.changed) return;
     render(result.selected);
@@ -327,14 +329,14 @@
     const answers = {};
     for (;;) {
       await before();
-      const result = state.doc.save(answers, state.name);
+      const result = state.doc.save(answers);
       const question = result.question;
       if (!question) return result.status;
       const answer = await ask(question.text, state.captions.warning, Buttons.yesNo, "no");
       answers[question.kind] = answer === "yes";
       if (answer !== "yes") {
         // Declined: the core's own answer for it, without asking again.
-        return state.doc.save(answers, state.name).status;
+        return state.doc.save(answers).status;
       }
     }
   }
@@ -458,7 +460,7 @@
   // cannot write the opened file, its unsaved edits are put into the page's copy for the patch
   // (no question, no download), and taken out again afterwards, so that they stay unsaved.
   async function createPatch(file) {
-    if (file.size > state.view.largestFile) return tell(state.doc.openTooLarge(file.name));
+    if (file.size > state.view.largestFile) return tell(state.doc.patchTooLarge(file.name));
     await whole();
     const bytes = new Uint8Array(await file.arrayBuffer());
     const sha1 = await sha1Hex(bytes);
@@ -471,18 +473,17 @@
       if (!state.handle && state.view.canSave && state.view.modified) {
         held = state.core.FS.readFile(state.path);
         const status = await runSave(async () => {});
-        if (!succeeded(status)) {
-          held = null;
-          return reportSave(status);
-        }
+        if (!succeeded(status)) return reportSave(status);
       }
       const name = `${baseName(state.name)}.bps`;
       const target = `${source.slice(0, source.lastIndexOf("/"))}/patch.bps`;
-      const result = state.doc.createPatch(source, target, file.name, name, !state.handle);
+      const result = state.doc.createPatch(source, target, file.name, name, held !== null);
       if (result.status === "Written") download(state.core.FS.readFile(target), name);
       dropFile(target);
       if (result.report) await tell(result.report);
     } finally {
+      // The page's copy as it was, however the patch ended: a save that failed part-way wrote
+      // into it too.
       dropFile(source);
       if (held) {
         state.core.FS.writeFile(state.path, held);

@@ -149,7 +149,7 @@ bool Document::Remove(int s)
 EditResult Document::Edit(EditCommand command, int s, int m)
 {
     const int count = static_cast<int>(Table().Entries.size());
-    if (!CanEdit() || m < 0 || (command != EditCommand::Append && (s < 0 || s >= count)))
+    if (!CanEdit() || (NeedsMove(command) && m < 0) || (command != EditCommand::Append && (s < 0 || s >= count)))
         return { false, s };
     switch (command) {
     case EditCommand::Change:

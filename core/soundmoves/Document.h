@@ -70,6 +70,13 @@ enum class EditCommand {
 // The Delete key in the entry list removes the selected entry, in every front end.
 inline constexpr EditCommand DeleteKeyCommand = EditCommand::Remove;
 
+// Change, Insert and Append put a chosen move in the table; Delete and Remove need only the
+// selected entry, whatever the move field holds.
+constexpr bool NeedsMove(EditCommand command)
+{
+    return command != EditCommand::Delete && command != EditCommand::Remove;
+}
+
 struct EditResult
 {
     bool Changed = false;
@@ -223,10 +230,11 @@ public:
     bool Remove(int s);
 
     // An edit as the view gives it: s the selected entry (-1 for none), m the index of the chosen
-    // move (-1 for none). Nothing is done without a chosen move, nor, but for Append, without a
-    // selected entry. The entry to select afterwards is the one changed, inserted or appended;
-    // after Delete the one now at s; after Remove the one now at s, or the last; s when nothing
-    // changed. So the edited entry stays in view, and a keyboard user goes on from it.
+    // move (-1 for none). Nothing is done without a chosen move where the edit needs one
+    // (NeedsMove), nor, but for Append, without a selected entry. The entry to select afterwards
+    // is the one changed, inserted or appended; after Delete the one now at s; after Remove the
+    // one now at s, or the last; s when nothing changed. So the edited entry stays in view, and a
+    // keyboard user goes on from it.
     EditResult Edit(EditCommand command, int s, int m);
     // The move the move field shows while entry s is selected: the index of its move, or -1 for
     // an entry that is no move of the list (the field then stays as it was).

@@ -27,6 +27,7 @@ TEST(Messages, EachResultComposedFromTheTable)
     ASSERT_TRUE(repeated.Open(RomImage::For(Emerald, { 7, 45, 7, 46 }).WriteTo(dir, "rep.gba"), {}).Supported);
     Document fireRed;
     ASSERT_TRUE(fireRed.Open(RomImage::For(FireRed).WriteTo(dir, "fr.gba"), {}).Supported);
+    ASSERT_TRUE(fireRed.Change(0, 9));
     ImageFacts moved;
     moved.Read = true;
     moved.Sha1 = "ab";
@@ -61,8 +62,11 @@ TEST(Messages, EachResultComposedFromTheTable)
             "The table was not imported, and it stays as it was. Line 2 of m.txt: no move of this image is named "
             "\"\u00C3(tzend\".\n\nThe text is not UTF-8: it was read as Windows-1252.",
             "La table n'a pas été importée" },
-        { "unknown move", [](const Messages& m) { return m.UnknownMove("NOTAMOVE"); },
+        { "unknown move", [&](const Messages& m) { return m.UnknownMove("NOTAMOVE", repeated); },
             "no move of this image is named \"NOTAMOVE\".", "aucune attaque de cette rom ne s'appelle « NOTAMOVE »." },
+        { "number that is no move", [&](const Messages& m) { return m.UnknownMove("999", repeated); },
+            "999 is not a move of this image (its moves are 1 to 354).",
+            "999 n'est pas une attaque de cette rom (ses attaques vont de 1 à 354)." },
         { "save refused", [&](const Messages& m) { return m.SaveReport(SaveStatus::Replaced, repeated, "r.gba"); },
             "r.gba was not saved, and nothing was written to it: another file has taken its place since it was "
             "opened.",
@@ -75,7 +79,8 @@ TEST(Messages, EachResultComposedFromTheTable)
             [&](const Messages& m) { return m.Question(SaveQuestion::Move, 0x400010, 0x42F70, repeated); },
             "The table no longer fits in its place. It will be written at 0x400010 and the game's pointer at 0x42F70 "
             "will point to it. Continue?",
-            "" },
+            "La table ne tient plus à sa place. Elle sera écrite à 0x400010 et le pointeur du jeu à 0x42F70 "
+            "pointera vers elle. Continuer?" },
         { "other revision", [&](const Messages& m) { return m.PatchReport(revision, fireRed, "fr11.gba", "p.bps"); },
             "fr11.gba is Fire Red 1.1 (code BPRE, version byte 1), another revision: a patch for the open file needs "
             "Fire Red (1.0) (version byte 0).",
@@ -91,8 +96,8 @@ TEST(Messages, EachResultComposedFromTheTable)
             "Sorry, but the rom you chose isn't supported by this program yet, or isn't a generation III Pokémon "
             "rom.\n\nx.gba has the game code ABCD and the version byte 2.",
             "Désolé" },
-        { "title", [&](const Messages& m) { return m.Title(repeated, "rep.gba*"); },
-            "rep.gba* \u2014 Emerald \u2014 Zarnith", "" },
+        { "title", [&](const Messages& m) { return m.MarkedTitle(fireRed, "fr.gba"); },
+            "*fr.gba \u2014 Fire Red \u2014 Zarnith", "*fr.gba \u2014 Fire Red \u2014 Zarnith" },
         { "caption", [](const Messages& m) { return m.Caption(Row::ImageInformation); }, "Image Information",
             "Informations sur l'image" },
         { "heading", [&](const Messages& m) { return m.Heading(repeated, "rep.gba *"); },

@@ -149,7 +149,7 @@ test("a write the browser refuses leaves the edits unsaved, and the next Save wr
   await page.button("Save").click();
   assert.equal(await page.answer("OK"), await page.text("SaveFailed", "refused.gba"));
   assert.deepEqual(await page.diskChanges(), []);
-  assert.match(await page.page.title(), /^refused\.gba\*/);
+  assert.match(await page.page.title(), /^\*refused\.gba —/);
   // The document's place went back with the file: no question of another program's change.
   await page.page.evaluate(() => (window.disk.fail = false));
   await page.button("Save").click();
@@ -233,7 +233,12 @@ test("a patch from the unmodified image, applied, gives the edited image as the 
   const image = await applyBps(readFileSync(path), patch);
   assert.ok(image.subarray(TableAt + 6, TableAt + 8).equals(Buffer.from([2, 0])));
   assert.ok(await page.button("Save").isHidden(), "Save is Download where the file cannot be written");
-  assert.match(await page.page.title(), /^patched\.gba\*/, "the edits stay unsaved");
+  assert.match(await page.page.title(), /^\*patched\.gba —/, "the edits stay unsaved");
+  const unedited = await browser.page(); // without edits, the patch's message says none
+  await unedited.open(path);
+  await unedited.choose("Create Patch", path);
+  await unedited.answer("Yes");
+  assert.match(await unedited.answer("OK"), /^The patch was written to patched\.bps \(\d+ bytes\)\.$/);
 });
 
 // The page shows the core's composed texts, and follows the document's editing rules.
@@ -248,6 +253,7 @@ test("the page says and does what the window does", async () => {
   assert.equal(await list.locator("option").nth(1).getAttribute("title"), "Move 45");
   await page.edit("Change Move", 1, "Move9");
   assert.equal(await list.evaluate((l) => l.selectedIndex), 1, "the edited entry stays selected");
+  await move.fill("junk"); // the Delete key needs no move
   await list.focus();
   await page.page.keyboard.press("Delete");
   await page.settled();
@@ -264,14 +270,17 @@ test("the page says and does what the window does", async () => {
   await (await chooser).setFiles(writeScratch("m.txt", Buffer.from("45\n\xc3\x28tzend\n", "latin1")));
   await page.settled();
   assert.match(await page.answer("OK"), /named "\u00C3\(tzend"\.\n\nThe text is not UTF-8: it was read as Windows-1252\.$/);
-  // A file larger than any image is refused before it is read.
-  await page.page.evaluate(() => {
-    const input = document.getElementById("rom-file");
-    const big = { name: "big.gba", size: 3 * 2 ** 30, slice: () => { throw new Error("read"); } };
-    Object.defineProperty(input, "files", { value: [big], configurable: true });
-    input.dispatchEvent(new Event("change"));
-  });
-  assert.equal(await page.answer("OK"), "big.gba could not be opened: it is larger than 256 MiB, the largest image this program handles.");
+  // A file larger than any image is refused before it is read, as the image or a patch's source.
+  for (const [id, told] of [["rom-file", "big.gba could not be opened: it is larger than 256 MiB, the largest image this program handles."],
+    ["source-file", await page.text("PatchNotWritten", await page.text("ReasonPatchTooLarge"))]]) {
+    await page.page.evaluate((id) => {
+      const input = document.getElementById(id);
+      const big = { name: "big.gba", size: 3 * 2 ** 30, slice: () => { throw new Error("read"); } };
+      Object.defineProperty(input, "files", { value: [big], configurable: true });
+      input.dispatchEvent(new Event("change"));
+    }, id);
+    assert.equal(await page.answer("OK"), told, id);
+  }
 });
 
 // The window's test works through five results and leaves its files and what it showed; the
