@@ -96,7 +96,9 @@ std::string Messages::Title(const Document& document, std::string_view name) con
 
 std::string Messages::MarkedTitle(const Document& document, std::string_view name) const
 {
-    return Title(document, (document.IsModified() ? "*" : "") + std::string(name));
+    std::string marked(document.IsModified() ? "*" : "");
+    marked.append(name);
+    return Title(document, marked);
 }
 
 std::string Messages::Heading(const Document& document, std::string_view name) const
