@@ -129,11 +129,8 @@ int Info(const QString& file)
         Say(Words().ImageInformation(facts, Shown(file)));
         return Failed;
     }
-    for (auto [key, value] : FactLines(facts)) {
-        if (key == "table read" && !facts.ReadByGame.Read())
-            value = "no (" + Words().PathReason(facts.ReadByGame) + ")";
+    for (const auto& [key, value] : FactLines(facts, Words().PathReason(facts.ReadByGame)))
         std::printf("%s: %s\n", key.c_str(), value.c_str());
-    }
     if (std::fflush(stdout) != 0) {
         Say(QStringLiteral("the facts could not be written to standard output"));
         return Failed;

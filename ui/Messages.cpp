@@ -91,7 +91,7 @@ std::string Messages::Title(const Document& document, std::string_view name) con
             title.push_back(std::move(state));
     }
     title.emplace_back("Zarnith");
-    return Join(title, " \u2014 ");
+    return Join(title, " " + Dash + " ");
 }
 
 std::string Messages::MarkedTitle(const Document& document, std::string_view name) const
@@ -110,7 +110,7 @@ std::string Messages::Heading(const Document& document, std::string_view name) c
         std::string(name) };
     for (std::string& state : States(document))
         heading.push_back(std::move(state));
-    return Join(heading, " \u2014 ");
+    return Join(heading, " " + Dash + " ");
 }
 
 MessageBoxText Messages::Question(FileQuestion question) const

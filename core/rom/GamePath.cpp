@@ -1,6 +1,5 @@
 #include "rom/GamePath.h"
 
-#include "rom/Hex.h"
 #include "rom/ImageDigest.h"
 #include "rom/RomAccess.h"
 #include "rom/RomFile.h"
@@ -60,12 +59,6 @@ bool JumpsAway(RomFile& file, std::uint32_t offset, std::optional<std::uint32_t>
         }
     }
     return false;
-}
-
-std::string CodeChangedText(std::uint32_t offset, const char* stretch)
-{
-    return "the game's code at 0x" + HexNumber(offset) + " (" + stretch
-        + ") is not the release's own: a hack may have hooked it";
 }
 
 } // namespace
@@ -152,49 +145,6 @@ GamePath CheckGamePath(RomFile& file, const GameInfo& game)
             return { PathBreak::EndOfFile };
         if (Crc32({ bytes.data(), stretch.Size }) != path->CodeCrc32[i])
             return { Changed[i], std::nullopt, stretch.Offset };
-    }
-    return {};
-}
-
-std::string GamePathText(const GamePath& path)
-{
-    const std::string own = "0x" + HexNumber(path.Own, 8);
-    const std::string elsewhere
-        = path.Elsewhere ? "0x" + HexNumber(*path.Elsewhere, 8) : "an address the code computes";
-    switch (path.Break) {
-    case PathBreak::None:
-        break;
-    case PathBreak::EndOfFile:
-        return "the file ends before the game's battle code";
-    case PathBreak::WordsDiffer:
-        return "the five words that hold the battle-command table's address disagree";
-    case PathBreak::CommandTableOutside:
-        return "the battle-command table is at " + elsewhere + ", outside the cartridge's address space";
-    case PathBreak::CommandTablePastEnd:
-        return "the battle-command table at " + elsewhere + " lies past the end of the file";
-    case PathBreak::FirstCommandMoved:
-        return "the first battle command is at " + elsewhere + ", not the game's own " + own;
-    case PathBreak::FirstCommandJumps:
-        return "the game's first battle command at " + own + " starts with a jump to " + elsewhere;
-    case PathBreak::CallMoved:
-        if (path.Elsewhere)
-            return "the first battle command calls " + elsewhere + ", not the ability effects at " + own;
-        return "the first battle command no longer calls the ability effects at " + own;
-    case PathBreak::AbilityEffectsJump:
-        return "the ability effects at " + own + " start with a jump to " + elsewhere;
-    case PathBreak::LoadMoved:
-        if (path.Elsewhere)
-            return "the ability effects load the table's address from " + elsewhere + ", not from the game's word at "
-                + own;
-        return "the ability effects no longer load the table's address from the game's word at " + own;
-    case PathBreak::AttackChecksChanged:
-        return CodeChangedText(path.Own, "the attack checks' start");
-    case PathBreak::CallChanged:
-        return CodeChangedText(path.Own, "the call of the ability effects");
-    case PathBreak::AbilityEffectsChanged:
-        return CodeChangedText(path.Own, "the ability effects' start");
-    case PathBreak::SoundproofCaseChanged:
-        return CodeChangedText(path.Own, "the Soundproof case");
     }
     return {};
 }

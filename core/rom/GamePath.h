@@ -122,9 +122,4 @@ struct GamePath
 // itself (a few words and the four stretches). A game without a known path is read.
 GamePath CheckGamePath(RomFile& file, const GameInfo& game);
 
-// Why the table is not read, in English, for the facts' "key: value" lines: "the first battle
-// command is at 0x089A3811, not the game's own 0x0801D761". Empty when it is read. The same
-// words as the language table's.
-std::string GamePathText(const GamePath& path);
-
 } // namespace zarnith

@@ -329,7 +329,7 @@ SaveAsResult Document::SaveAs(const std::string& chosen, const SaveQuestions& as
     return { SaveAsStatus::Saved, status };
 }
 
-std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& facts)
+std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& facts, std::string_view unreadReason)
 {
     std::vector<std::pair<std::string, std::string>> lines {
         { "path", facts.Path },
@@ -366,7 +366,7 @@ std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& fac
                 { "names offset", "0x" + HexNumber(facts.NamesOffset) },
                 { "moves", std::to_string(facts.MoveCount) } });
     }
-    lines.emplace_back("table read", facts.ReadByGame.Read() ? "yes" : "no (" + GamePathText(facts.ReadByGame) + ")");
+    lines.emplace_back("table read", facts.ReadByGame.Read() ? "yes" : "no (" + std::string(unreadReason) + ")");
     return lines;
 }
 

@@ -117,8 +117,9 @@ struct ImageFacts
     bool Modified = false; // the document holds edits the file does not
 };
 
-// The facts as "key: value" lines, keys in English, for a command line to print.
-std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& facts);
+// The facts as "key: value" lines, keys in English, for a command line to print; unreadReason
+// says why the game does not read the table, where it does not ("table read: no (REASON)").
+std::vector<std::pair<std::string, std::string>> FactLines(const ImageFacts& facts, std::string_view unreadReason);
 
 // How the table differs from the game's own: the moves it holds beyond the game's ten, and
 // those of the ten it lacks, each as often as it differs, in table order and the game's order.

@@ -335,7 +335,7 @@ TEST(Document, NothingIsToldThatWasNotRead)
         EXPECT_EQ(facts.NamesRead, c.NamesRead);
         EXPECT_EQ(static_cast<int>(document.Names().size()), c.Moves);
         std::string keys;
-        for (const auto& [key, value] : FactLines(facts))
+        for (const auto& [key, value] : FactLines(facts, {}))
             keys += key + ";";
         EXPECT_EQ(keys.find("table word") != std::string::npos, c.TableWordRead && c.Status != TableStatus::Verified);
         EXPECT_EQ(keys.find("moves") != std::string::npos, c.NamesRead);
@@ -439,7 +439,7 @@ TEST_F(OpenDocument, FactsOfTheFileOnDisk)
     EXPECT_FALSE(facts.Unmodified);
     EXPECT_TRUE(facts.Modified);
     EXPECT_EQ(facts.TableEntries, 3) << "the file's, not the edit's";
-    const auto lines = FactLines(facts);
+    const auto lines = FactLines(facts, {});
     EXPECT_NE(std::find(lines.begin(), lines.end(), std::pair<std::string, std::string>("table offset", "0x31BCF8")),
         lines.end());
 }

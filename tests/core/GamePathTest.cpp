@@ -11,6 +11,17 @@ namespace zarnith {
 namespace {
 
 using testing::RomImage;
+
+// Why the table is not read, in English, as every front end tells it.
+std::string Reason(const GamePath& path)
+{
+    static const LanguageStrings table = [] {
+        LanguageStrings strings;
+        InitLanguageTable(strings);
+        return strings;
+    }();
+    return Messages(table).PathReason(path);
+}
 using testing::TempDir;
 
 GamePath Check(const RomImage& image, const GameInfo& game)
@@ -125,17 +136,13 @@ TEST_P(GamePathLinks, TheFirstBrokenLinkIsTheReason)
     RomImage image = RomImage::For(game);
     link.Change(image, game, path);
     const GamePath found = Check(image, game);
-    EXPECT_EQ(found.Break, link.Break) << GamePathText(found);
+    EXPECT_EQ(found.Break, link.Break) << Reason(found);
     std::optional<std::uint32_t> elsewhere = link.Elsewhere;
     if (elsewhere && *elsewhere < 0x100)
         *elsewhere += RomBase + game.TableWordAt;
-    EXPECT_EQ(found.Elsewhere, elsewhere) << GamePathText(found);
+    EXPECT_EQ(found.Elsewhere, elsewhere) << Reason(found);
     EXPECT_EQ(found.Read(), link.Break == PathBreak::None);
-    EXPECT_EQ(GamePathText(found).empty(), found.Read());
-    // The facts' English reason is the one the window and the command line give.
-    LanguageStrings table;
-    InitLanguageTable(table);
-    EXPECT_EQ(GamePathText(found), Messages(table).PathReason(found));
+    EXPECT_EQ(Reason(found).empty(), found.Read());
 }
 
 INSTANTIATE_TEST_SUITE_P(EachLink, GamePathLinks, ::testing::Range<std::size_t>(0, std::size(Links)),
@@ -148,9 +155,9 @@ TEST(GamePath, EveryReleaseBuiltIntactIsReadAndTheReasonNamesWhereTheGameGoes)
         EXPECT_TRUE(Check(RomImage::For(game), game).Read()) << game.Name;
     }
     const GamePath moved { PathBreak::FirstCommandMoved, 0x089A3811, 0x0801D761 };
-    EXPECT_EQ(GamePathText(moved), "the first battle command is at 0x089A3811, not the game's own 0x0801D761");
+    EXPECT_EQ(Reason(moved), "the first battle command is at 0x089A3811, not the game's own 0x0801D761");
     const GamePath hooked { PathBreak::AttackChecksChanged, std::nullopt, 0x1D760 };
-    EXPECT_EQ(GamePathText(hooked),
+    EXPECT_EQ(Reason(hooked),
         "the game's code at 0x1D760 (the attack checks' start) is not the release's own: "
         "a hack may have hooked it");
 }
