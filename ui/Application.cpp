@@ -32,10 +32,8 @@ void Application::ShowException(const QString& message)
         return;
     }
     std::fprintf(stderr, "zarnith: %s\n", message.toLocal8Bit().constData());
-    LanguageStrings texts;
-    InitLanguageTable(texts);
     QtDialogs dialogs;
-    const MessageBoxText shown = Messages(texts).UnexpectedError(message.toStdString());
+    const MessageBoxText shown = Messages(FilledLanguageTable()).UnexpectedError(message.toStdString());
     dialogs.MessageBox(nullptr, QString::fromStdString(shown.Text), QString::fromStdString(shown.Caption), MbOk);
 }
 

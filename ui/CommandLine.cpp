@@ -34,12 +34,7 @@ const QString AllowUnreadOption = QStringLiteral("allow-unread");
 // The command line speaks English, in the window's words.
 const Messages& Words()
 {
-    static const LanguageStrings table = [] {
-        LanguageStrings strings;
-        InitLanguageTable(strings);
-        return strings;
-    }();
-    static const Messages words(table, English);
+    static const Messages words(FilledLanguageTable(), English);
     return words;
 }
 

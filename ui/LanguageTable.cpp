@@ -43,6 +43,16 @@ std::string FillValues(std::string_view text, const std::string* values, std::si
     return filled;
 }
 
+const LanguageStrings& FilledLanguageTable()
+{
+    static const LanguageStrings table = [] {
+        LanguageStrings strings;
+        InitLanguageTable(strings);
+        return strings;
+    }();
+    return table;
+}
+
 void InitLanguageTable(LanguageStrings& table)
 {
     auto set = [&](int row, const char* english, const char* french) {

@@ -221,5 +221,8 @@ template <class... Values> std::string Fill(std::string_view text, const Values&
 std::string HomePage();
 
 void InitLanguageTable(LanguageStrings& table);
+// The table filled once and never changed, for what speaks without a window of its own (the
+// command line, the page, a failure's last message).
+const LanguageStrings& FilledLanguageTable();
 
 } // namespace zarnith

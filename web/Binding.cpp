@@ -569,18 +569,8 @@ public:
     }
 
 private:
-    static const LanguageStrings& Table()
-    {
-        static const LanguageStrings table = [] {
-            LanguageStrings strings;
-            InitLanguageTable(strings);
-            return strings;
-        }();
-        return table;
-    }
-
     Document m_document;
-    Messages m_words { Table(), English };
+    Messages m_words { FilledLanguageTable(), English };
     TablePlace m_beforeSave;
 };
 

@@ -15,12 +15,7 @@ using testing::RomImage;
 // Why the table is not read, in English, as every front end tells it.
 std::string Reason(const GamePath& path)
 {
-    static const LanguageStrings table = [] {
-        LanguageStrings strings;
-        InitLanguageTable(strings);
-        return strings;
-    }();
-    return Messages(table).PathReason(path);
+    return Messages(FilledLanguageTable()).PathReason(path);
 }
 using testing::TempDir;
 
