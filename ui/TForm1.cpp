@@ -32,6 +32,12 @@ QString Q(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// A path as the messages show it: the system's separators, UTF-8.
+std::string Shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path).toStdString();
+}
+
 // The first local file among dropped items, if any.
 QString DroppedFile(const QMimeData* data)
 {
@@ -424,7 +430,7 @@ void TForm1::OpenPath(const QString& path)
         // Reopening the open file let it go first: then nothing is open any more.
         if (!m_document.IsOpen())
             ReturnToNoRomState();
-        Tell(m_messages.OpenRefusal(opened, QDir::toNativeSeparators(path).toStdString()));
+        Tell(m_messages.OpenRefusal(opened, Shown(path)));
         return;
     }
     MoveComboBox->clear();
@@ -484,8 +490,7 @@ bool TForm1::SaveDocumentAs()
     UpdateControls();
     FillRecentMenu();
 
-    Tell(m_messages.SaveAsReport(
-        result, m_document, QDir::toNativeSeparators(*path).toStdString(), ShownPath().toStdString()));
+    Tell(m_messages.SaveAsReport(result, m_document, Shown(*path), ShownPath().toStdString()));
     return saved;
 }
 
@@ -509,7 +514,7 @@ void TForm1::ExportTable1Click()
         TableTextPathFor(QString::fromStdString(m_document.Path())));
     if (!path)
         return;
-    const std::string shown = QDir::toNativeSeparators(*path).toStdString();
+    const std::string shown = Shown(*path);
     const GameInfo* image = ImageGameAt(path->toStdString());
     if (m_document.File().IsFileAt(path->toStdString()))
         Tell(m_messages.ExportReport(ExportOutcome::OverImage, shown));
@@ -529,7 +534,7 @@ void TForm1::ImportTable1Click()
         TableTextPathFor(QString::fromStdString(m_document.Path())));
     if (!path)
         return;
-    const std::string shown = QDir::toNativeSeparators(*path).toStdString();
+    const std::string shown = Shown(*path);
     const std::optional<QByteArray> text = ReadTableTextFile(*path);
     if (!text) {
         Tell(m_messages.ImportReadFailed(shown));
@@ -570,7 +575,7 @@ void TForm1::OpenRecentFile(const QString& path)
     if (!QFileInfo::exists(path)) {
         m_recent.Remove(path);
         FillRecentMenu();
-        Tell(Fill(m_messages.Text(Row::RecentMissing), QDir::toNativeSeparators(path).toStdString()));
+        Tell(Fill(m_messages.Text(Row::RecentMissing), Shown(path)));
         return;
     }
     OpenFile(path);
@@ -711,8 +716,7 @@ void TForm1::ImageInformation1Click()
         return;
     QtSha1 sha1;
     const ImageFacts facts = m_document.Facts(sha1);
-    const std::string text = m_messages.ImageInformation(
-        facts, QDir::toNativeSeparators(QString::fromStdString(facts.Path)).toStdString());
+    const std::string text = m_messages.ImageInformation(facts, Shown(QString::fromStdString(facts.Path)));
     if (facts.Replaced)
         Message(Q(text), Row::Attention, MbOk);
     else
@@ -755,9 +759,9 @@ void TForm1::Play1Click()
     const QString program = m_emulator.Program();
     if (!program.isEmpty()) {
         if (!m_launcher->Start(program, path))
-            Tell(m_messages.PlayReport(PlayOutcome::Failed, QDir::toNativeSeparators(program).toStdString()));
+            Tell(m_messages.PlayReport(PlayOutcome::Failed, Shown(program)));
     } else if (!m_launcher->OpenWithSystem(path)) {
-        Tell(m_messages.PlayReport(PlayOutcome::NoProgram, QDir::toNativeSeparators(path).toStdString()));
+        Tell(m_messages.PlayReport(PlayOutcome::NoProgram, Shown(path)));
     }
 }
 
@@ -767,7 +771,7 @@ void TForm1::Emulator1Click()
         = m_dialogs.GetFileName(this, FileKind::Program, Caption(Row::Emulator), m_emulator.Program());
     // A file that cannot be run would fail every Play: it is refused now, where it was chosen.
     if (program && !(QFileInfo(*program).isFile() && QFileInfo(*program).isExecutable()))
-        Tell(m_messages.PlayReport(PlayOutcome::NotProgram, QDir::toNativeSeparators(*program).toStdString()));
+        Tell(m_messages.PlayReport(PlayOutcome::NotProgram, Shown(*program)));
     else if (program)
         m_emulator.Set(*program);
     UpdateControls();
@@ -798,7 +802,7 @@ void TForm1::CreatePatch1Click()
         checked = m_document.CheckPatchSource(image->toStdString(), sha1,
             [&progress](std::uint64_t done, std::uint64_t total) { return progress->Advance(done, total); });
     }
-    const std::string shownImage = QDir::toNativeSeparators(*image).toStdString();
+    const std::string shownImage = Shown(*image);
     if (checked.Status != PatchStatus::Fits) {
         Tell(m_messages.PatchReport(checked, m_document, shownImage, {}));
         return;
@@ -817,7 +821,7 @@ void TForm1::CreatePatch1Click()
         result = m_document.CreatePatch(image->toStdString(), patch->toStdString(), nullptr,
             [&progress](std::uint64_t done, std::uint64_t total) { return progress->Advance(done, total); });
     }
-    Tell(m_messages.PatchReport(result, m_document, shownImage, QDir::toNativeSeparators(*patch).toStdString()));
+    Tell(m_messages.PatchReport(result, m_document, shownImage, Shown(*patch)));
 }
 
 } // namespace zarnith
